@@ -1,0 +1,52 @@
+#include "cli/commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace kcli {
+
+int runDate(std::span<char*> args);
+int runTime(std::span<char*> args);
+int runNow(std::span<char*> args);
+int runBand(std::span<char*> args);
+int runMode(std::span<char*> args);
+int runState(std::span<char*> args);
+
+namespace {
+
+const Command table[] = {
+    {"date", "DATE...", "check a date and show its day number and its three forms",
+     "DATE is 8 characters: MM-DD-YY, DD/MM/YY or YY.MM.DD.\n"
+     "Two-digit years 00-44 are 2000-2044, 45-99 are 1945-1999.",
+     runDate},
+    {"time", "TIME...", "check a time (HH:MM, HH:MM:SS, HH.MM, HH.MM.SS, HHMM, HHMMSS)", "",
+     runTime},
+    {"now", "[--format 0|1|2] [--offset HOURS]",
+     "today's date and time as the log writes them",
+     "--format  0 MM-DD-YY (default), 1 DD/MM/YY, 2 YY.MM.DD\n"
+     "--offset  hours to add to the local clock (your offset to UTC)",
+     runNow},
+    {"band", "BAND...", "a band number's default frequency and class",
+     "Bands are metres up to 2 (160 ... 6, 2) and MHz from 220 up.", runBand},
+    {"mode", "MODE...", "which mode families a mode word belongs to", "", runMode},
+    {"state", "ABBREV...", "a US state's CQ and ITU zones, or an ARRL section's state", "",
+     runState},
+};
+
+}  // namespace
+
+std::span<const Command> commands() { return table; }
+
+const Command* findCommand(const char* name) {
+  for (const Command& command : table)
+    if (std::strcmp(command.name, name) == 0) return &command;
+  return nullptr;
+}
+
+int usageError(const Command& command, const char* problem) {
+  std::fprintf(stderr, "kestrel %s: %s\nusage: kestrel %s %s\n", command.name, problem,
+               command.name, command.usage);
+  return kUsage;
+}
+
+}  // namespace kcli

@@ -1,0 +1,31 @@
+// The subcommands of the kestrel front end. Each lives in its own cmd_*.cpp
+// and is listed once in the table of commands.cpp.
+#ifndef KESTREL_CLI_COMMANDS_H
+#define KESTREL_CLI_COMMANDS_H
+
+#include <span>
+
+namespace kcli {
+
+struct Command {
+  const char* name;
+  const char* usage;    // arguments after the name, for the help text
+  const char* summary;  // one line
+  const char* details;  // further lines of `kestrel help NAME`, may be empty
+  int (*run)(std::span<char*> args);  // args after the name; returns the exit status
+};
+
+std::span<const Command> commands();
+
+// Exit statuses shared by every subcommand.
+inline constexpr int kOk = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kUsage = 2;
+
+// Prints "kestrel NAME: usage: ..." to standard error and returns kUsage.
+int usageError(const Command& command, const char* problem);
+const Command* findCommand(const char* name);
+
+}  // namespace kcli
+
+#endif

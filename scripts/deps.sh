@@ -1,0 +1,13 @@
+#!/bin/sh
+# Installs what the suite needs to build and test on Debian (bookworm or
+# later). Runs apt-get through sudo when not already root.
+set -e
+SUDO=
+[ "$(id -u)" = 0 ] || SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+  g++ cmake ninja-build pkg-config binutils python3 \
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  libsqlite3-dev sqlite3 libcairo2-dev fonts-dejavu-core \
+  hamradio-files >/dev/null
