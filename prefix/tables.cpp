@@ -42,6 +42,12 @@ void PrefixTable::clear() {
   textUsed_ = slotUsed_ = 0;
 }
 
+void PrefixTable::release() {
+  clear();
+  texts_.shrink_to_fit();
+  keys_.shrink_to_fit();
+}
+
 const std::vector<uint32_t>& PrefixTable::find(std::string_view text) const {
   static const std::vector<uint32_t> none;
   const auto at = index_.find(text);
@@ -74,6 +80,15 @@ void CountryTables::clear() {
   sharedCondition.clear();
   sharedDay.clear();
   activeCount = deletedCount = 0;
+}
+
+void CountryTables::release() {
+  clear();
+  plain.release();
+  shared.release();
+  deleted.release();
+  sharedCondition.shrink_to_fit();
+  sharedDay.shrink_to_fit();
 }
 
 void CountryTables::addRecord(const char* record, int (*julian)(const char*)) {

@@ -4,6 +4,8 @@
 #ifndef KESTREL_PREFIX_TABLES_H
 #define KESTREL_PREFIX_TABLES_H
 
+#include "import/logschema.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,15 +18,21 @@ namespace ksprefix {
 
 // The fields of a country record (and of the IOTA record, which begins
 // with the same layout) that the tables and searches read.
-inline constexpr std::size_t kHeadSize = 52;
-inline constexpr std::size_t kPrefixOffset = 0, kPrefixSize = 7;
-inline constexpr std::size_t kNameOffset = 7, kNameSize = 21;
-inline constexpr std::size_t kCqOffset = 48, kItuOffset = 50;
-inline constexpr std::size_t kStatusOffset = 52, kStatusSize = 2;
-inline constexpr std::size_t kDateOffset = 54, kDateSize = 9;
-inline constexpr std::size_t kListOffset = 63, kListSize = 512;
-inline constexpr std::size_t kCountryRecordSize = 575;
-inline constexpr std::size_t kIotaRecordSize = 586;
+inline constexpr std::size_t kHeadSize = kCountryHeadSize;
+inline constexpr std::size_t kPrefixOffset = offsetof(CountryRecord, prefix);
+inline constexpr std::size_t kPrefixSize = sizeof(CountryRecord::prefix);
+inline constexpr std::size_t kNameOffset = offsetof(CountryRecord, name);
+inline constexpr std::size_t kNameSize = sizeof(CountryRecord::name);
+inline constexpr std::size_t kCqOffset = offsetof(CountryRecord, cqZone);
+inline constexpr std::size_t kItuOffset = offsetof(CountryRecord, ituZone);
+inline constexpr std::size_t kStatusOffset = offsetof(CountryRecord, status);
+inline constexpr std::size_t kStatusSize = sizeof(CountryRecord::status);
+inline constexpr std::size_t kDateOffset = offsetof(CountryRecord, date);
+inline constexpr std::size_t kDateSize = sizeof(CountryRecord::date);
+inline constexpr std::size_t kListOffset = offsetof(CountryRecord, prefixList);
+inline constexpr std::size_t kListSize = sizeof(CountryRecord::prefixList);
+inline constexpr std::size_t kCountryRecordSize = sizeof(CountryRecord);
+inline constexpr std::size_t kIotaRecordSize = sizeof(IotaRecord);
 
 // A fixed-width text field of a record, up to its first NUL.
 std::string_view recordText(const char* record, std::size_t offset, std::size_t size);
@@ -48,6 +56,10 @@ class PrefixTable {
   // Appends an entry unless it would cross a capacity; false then.
   bool add(std::string_view text, std::string_view key);
   void clear();
+  // Takes the memory for a full table up front (may throw std::bad_alloc).
+  void reserveTexts() { texts_.reserve(textCapacity_ / 2); }
+  void reserveSlots() { keys_.reserve(slotCapacity_ / kSlotSize); }
+  void release();  // clears and gives the memory back
 
   std::size_t size() const { return texts_.size(); }
   const std::string& text(std::size_t entry) const { return texts_[entry]; }
@@ -91,6 +103,7 @@ struct CountryTables {
   int deletedCount = 0;
 
   void clear();
+  void release();
   // Adds one country record's counts and tokens, as the load does for each
   // record it scans. `julian` turns a MM-DD-YY text into a day number.
   void addRecord(const char* record, int (*julian)(const char*));
