@@ -46,16 +46,18 @@ class Fd {
   int fd_;
 };
 
-// Opens an existing regular file for reading (a directory is no file).
+// Opens an existing regular file for reading. Directories, pipes and
+// devices are no files of the suite's (and opening a pipe must not block).
 int openForReading(const char* name) {
   if (name == nullptr || name[0] == '\0') return -1;
-  int fd = ::open(name, O_RDONLY | O_CLOEXEC);
+  int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return -1;
   struct stat info;
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     return -1;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 

@@ -213,6 +213,8 @@ TEST_F(Files, ExistsDeleteAndSize) {
   EXPECT_EQ(FileExists(dir_.c_str()), 0);  // a directory
   EXPECT_EQ(FileExists(at("missing").c_str()), 0);
   EXPECT_EQ(FileExists(""), 0);
+  ASSERT_EQ(mkfifo(at("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(FileExists(at("pipe").c_str()), 0);  // and does not wait for a writer
   if (geteuid() != 0) {  // root reads whatever the permissions say
     chmod(at("f").c_str(), 0);
     EXPECT_EQ(FileExists(at("f").c_str()), 0);

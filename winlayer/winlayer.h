@@ -32,6 +32,32 @@ HWND GetCapture(void);
 /* Lets a window repaint what is pending before a long step goes on. */
 BOOL UpdateWindow(HWND window);
 
+/* ---- Profile files -------------------------------------------------------
+ * Sections and keys are found without regard to case; of duplicate sections
+ * or keys the first counts. A file named without a directory lives in the
+ * settings directory ($KESTREL_HOME, else ~/.kestrel); a null file name is
+ * "WIN.INI" there. A missing file reads as empty.
+ *
+ * GetPrivateProfileString copies the value (trimmed; one pair of enclosing
+ * quotes removed) or the default (trailing blanks removed), cut to fit, and
+ * returns its length. A null key lists the section's keys, a null section
+ * the file's sections, as terminated strings ending with an empty one.
+ * GetPrivateProfileInt reads the leading digits (after an optional sign;
+ * none: 0) or returns the default when the key is missing or empty.
+ * WritePrivateProfileString sets a key (the file and section are created
+ * when missing), deletes the key for a null value or the whole section for
+ * a null key, and keeps every other line, comment and order as it was. It
+ * refuses texts that would break the file's lines. */
+DWORD GetPrivateProfileString(const char* section, const char* key, const char* fallback,
+                              char* buffer, DWORD size, const char* fileName);
+UINT GetPrivateProfileInt(const char* section, const char* key, int fallback,
+                          const char* fileName);
+BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
+                               const char* fileName);
+/* The same on "WIN.INI" (where the default printer is named). */
+DWORD GetProfileString(const char* section, const char* key, const char* fallback,
+                       char* buffer, DWORD size);
+
 #ifdef __cplusplus
 }
 
@@ -42,6 +68,22 @@ BOOL UpdateWindow(HWND window);
 #include <vector>
 
 namespace kswin {
+
+/* ---- Paths ----------------------------------------------------------------
+ * The suite names files the Windows way. mapPath turns such a name into one
+ * of this system: backslashes become separators, "X:" is the directory in
+ * KESTREL_DRIVE_X (an unmapped drive, or a letter before C, gives "": it does
+ * not exist), and each component that does not exist as written is matched
+ * without regard to case against its directory. Names already in this
+ * system's form pass through unchanged. */
+std::string mapPath(std::string_view name);
+/* The directory of drive `letter` ("" when unmapped). */
+std::string driveRoot(char letter);
+/* $KESTREL_HOME, else ~/.kestrel. */
+std::string settingsDirectory();
+/* Where the profile file `name` lives: in the settings directory when it is
+ * named without a directory, else mapPath(name). */
+std::string profilePath(std::string_view name);
 
 /* Everything a person would see or answer. */
 class UiHost {
