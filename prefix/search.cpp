@@ -1,5 +1,6 @@
 #include "prefix/search.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ksprefix {
@@ -56,7 +57,8 @@ const char* searchPlain(const PrefixTable& table, std::string_view text, int day
                         RecordReader& reader, Julian julian, Lookup how) {
   text = text.substr(0, kMaxText);
   const char* accepted = nullptr;
-  for (std::size_t length = text.size(); length > 0 && !accepted; --length) {
+  for (std::size_t length = std::min(text.size(), table.longestText()); length > 0 && !accepted;
+       --length) {
     forEachEqual(table, text.substr(0, length), how, [&](uint32_t entry) {
       const char* record = reader.read(table.key(entry));
       if (!record) return false;
@@ -76,7 +78,8 @@ const char* searchShared(const CountryTables& tables, std::string_view text, int
                          RecordReader& reader, Lookup how) {
   text = text.substr(0, kMaxText);
   const char* accepted = nullptr;
-  for (std::size_t length = text.size(); length > 0 && !accepted; --length) {
+  for (std::size_t length = std::min(text.size(), tables.shared.longestText());
+       length > 0 && !accepted; --length) {
     forEachEqual(tables.shared, text.substr(0, length), how, [&](uint32_t entry) {
       const char* record = reader.read(tables.shared.key(entry));
       if (!record) return false;
@@ -96,7 +99,7 @@ DeletedAnswer searchDeleted(const PrefixTable& table, std::string_view text, int
                             RecordReader& reader, Julian julian, Lookup how) {
   text = text.substr(0, kMaxText);
   DeletedAnswer answer{0, nullptr};
-  for (std::size_t length = text.size(); length > 0; --length) {
+  for (std::size_t length = std::min(text.size(), table.longestText()); length > 0; --length) {
     const bool ended = forEachEqual(table, text.substr(0, length), how, [&](uint32_t entry) {
       const char* record = reader.read(table.key(entry));
       if (!record)

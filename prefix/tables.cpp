@@ -1,5 +1,6 @@
 #include "prefix/tables.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ksprefix {
@@ -28,6 +29,7 @@ bool PrefixTable::add(std::string_view text, std::string_view key) {
   texts_.emplace_back(text);
   keys_.emplace_back(key.substr(0, kSlotSize - 1));
   textUsed_ += text.size() + 1;
+  longest_ = std::max(longest_, text.size());
   slotUsed_ += kSlotSize;
   auto at = index_.find(text);
   if (at == index_.end()) at = index_.emplace(std::string(text), std::vector<uint32_t>{}).first;
@@ -39,7 +41,7 @@ void PrefixTable::clear() {
   texts_.clear();
   keys_.clear();
   index_.clear();
-  textUsed_ = slotUsed_ = 0;
+  textUsed_ = slotUsed_ = longest_ = 0;
 }
 
 void PrefixTable::release() {

@@ -65,6 +65,8 @@ class PrefixTable {
   const std::string& text(std::size_t entry) const { return texts_[entry]; }
   const std::string& key(std::size_t entry) const { return keys_[entry]; }
   std::size_t textUsed() const { return textUsed_; }
+  // No entry is longer: a search need not try longer texts.
+  std::size_t longestText() const { return longest_; }
   std::size_t slotUsed() const { return slotUsed_; }
 
   // The entries whose text equals `text`, in table order (empty if none).
@@ -77,6 +79,7 @@ class PrefixTable {
   };
   std::size_t textCapacity_, slotCapacity_;
   std::size_t textUsed_ = 0, slotUsed_ = 0;
+  std::size_t longest_ = 0;
   std::vector<std::string> texts_;
   std::vector<std::string> keys_;
   std::unordered_map<std::string, std::vector<uint32_t>, Hash, std::equal_to<>> index_;
