@@ -14,6 +14,7 @@
 // standard error.
 #include "editors/countrytext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -296,11 +297,26 @@ class TableBudget {
 int main(int argc, char** argv) {
   if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::printf(
-        "usage: ctyconv [CTY.DAT [OUTPUT]]\n"
+        "usage: ctyconv [--calls FILE] [CTY.DAT [OUTPUT]]\n"
         "Writes the country database's text form from cty.dat.\n"
         "CTY.DAT defaults to /usr/share/hamradio-files/cty.dat, OUTPUT to\n"
-        "standard output. What is left out is reported on standard error.\n");
+        "standard output. What is left out is reported on standard error.\n"
+        "--calls FILE: a list of real calls, one per line (such as MASTER.SCP);\n"
+        "  where an entity's prefixes exceed the 511 characters of its list,\n"
+        "  those that begin the most of these calls are kept.\n");
     return 0;
+  }
+  std::vector<std::string> calls;
+  if (argc > 2 && std::strcmp(argv[1], "--calls") == 0) {
+    std::ifstream in(argv[2]);
+    if (!in) {
+      std::fprintf(stderr, "ctyconv: cannot read %s\n", argv[2]);
+      return 1;
+    }
+    for (std::string call; std::getline(in, call);)
+      if (!call.empty() && call[0] != '#') calls.push_back(trim(call));
+    argc -= 2;
+    argv += 2;
   }
   const char* source = argc > 1 ? argv[1] : "/usr/share/hamradio-files/cty.dat";
   Report report;
@@ -342,22 +358,44 @@ int main(int argc, char** argv) {
     line.date = start == startDates.end() ? "01-01-01" : start->second;
     if (start != startDates.end()) startDates.erase(start);
 
-    // Dated tokens first, so that the length limit never cuts them.
-    std::vector<std::string> tokens;
+    // Dated tokens first, so that the length limit never cuts them. When
+    // the plain prefixes do not all fit in the list, those that decide the
+    // most of the given calls are kept.
+    auto append = [&line](const std::string& token) {
+      const std::size_t need = token.size() + (line.prefixList.empty() ? 0 : 1);
+      if (line.prefixList.size() + need > countrytext::kPrefixListWidth) return false;
+      if (!line.prefixList.empty()) line.prefixList += ',';
+      line.prefixList += token;
+      return true;
+    };
     if (const auto s = sharedTokens.find(e.key); s != sharedTokens.end()) {
-      for (const std::string& t : s->second)
-        if (shared.take(t.substr(0, t.find_first_of("<>"))))
-          tokens.push_back(t);
-        else
+      for (const std::string& t : s->second) {
+        if (!shared.take(t.substr(0, t.find_first_of("<>"))))
           ++report.cutForTables;
+        else if (!append(t))
+          ++report.cutForListLength;
+      }
       sharedTokens.erase(s);
     }
-    for (const std::string& p : e.prefixes)
-      if (alternate.take(p))
-        tokens.push_back(p);
-      else
+    std::vector<std::string> plain = e.prefixes;
+    std::size_t length = 0;
+    for (const std::string& p : plain) length += p.size() + 1;
+    if (!calls.empty() && length > countrytext::kPrefixListWidth + 1) {
+      std::map<std::string, int> decided;
+      for (const std::string& p : plain)
+        for (const std::string& call : calls) decided[p] += call.starts_with(p);
+      std::stable_sort(plain.begin(), plain.end(), [&](const std::string& a, const std::string& b) {
+        return decided[a] > decided[b];
+      });
+    }
+    for (const std::string& p : plain) {
+      if (line.prefixList.size() + p.size() + 1 > countrytext::kPrefixListWidth + 1)
+        ++report.cutForListLength;
+      else if (!alternate.take(p))
         ++report.cutForTables;
-    report.cutForListLength += joinList(tokens, line.prefixList);
+      else
+        append(p);
+    }
     if (line.prefixList.empty()) ++emptyLists;
     (e.counted ? active : uncounted)++;
     lines.push_back(std::move(line));
