@@ -7,14 +7,8 @@
 
 #include "editors/countrytext.h"
 #include "import/dbengine.h"
-#include "import/logschema.h"
 
 namespace countrytext {
-
-// A country line as its record (cleared first, every text cut to its
-// field) and back.
-CountryRecord toRecord(const CountryLine& line);
-CountryLine fromRecord(const CountryRecord& record);
 
 struct ImportResult {
   bool opened = false;   // the file could be read

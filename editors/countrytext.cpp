@@ -1,6 +1,8 @@
 #include "editors/countrytext.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace countrytext {
 
@@ -107,6 +109,52 @@ std::optional<std::string> LineReader::next() {
   }
   if (!any) return std::nullopt;
   ++lineNumber_;
+  return line;
+}
+
+namespace {
+
+template <std::size_t N>
+void putText(char (&field)[N], const std::string& text) {
+  const std::size_t n = std::min(text.size(), N - 1);
+  std::memcpy(field, text.data(), n);
+  std::memset(field + n, 0, N - n);
+}
+
+template <std::size_t N>
+std::string getText(const char (&field)[N]) {
+  return std::string(field, strnlen(field, N));
+}
+
+}  // namespace
+
+CountryRecord toRecord(const CountryLine& line) {
+  CountryRecord r{};
+  putText(r.prefix, line.prefix);
+  putText(r.name, line.name);
+  putText(r.continent, line.continent);
+  putText(r.latitude, line.latitude);
+  putText(r.longitude, line.longitude);
+  r.cqZone = static_cast<std::int16_t>(line.cqZone);
+  r.ituZone = static_cast<std::int16_t>(line.ituZone);
+  putText(r.status, line.status);
+  putText(r.date, line.date);
+  putText(r.prefixList, line.prefixList);
+  return r;
+}
+
+CountryLine fromRecord(const CountryRecord& r) {
+  CountryLine line;
+  line.prefix = getText(r.prefix);
+  line.name = getText(r.name);
+  line.continent = getText(r.continent);
+  line.latitude = getText(r.latitude);
+  line.longitude = getText(r.longitude);
+  line.cqZone = r.cqZone;
+  line.ituZone = r.ituZone;
+  line.status = getText(r.status);
+  line.date = getText(r.date);
+  line.prefixList = getText(r.prefixList);
   return line;
 }
 

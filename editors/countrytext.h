@@ -8,6 +8,8 @@
 #ifndef KESTREL_EDITORS_COUNTRYTEXT_H
 #define KESTREL_EDITORS_COUNTRYTEXT_H
 
+#include "import/logschema.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <optional>
@@ -83,6 +85,11 @@ class LineReader {
   std::FILE* file_;
   int lineNumber_ = 0;
 };
+
+// A country line as its record (cleared first, every text cut to its
+// field) and back.
+CountryRecord toRecord(const CountryLine& line);
+CountryLine fromRecord(const CountryRecord& record);
 
 // True when a line holds nothing but blanks and tabs: the empty line an
 // export writes after its last record, which an import passes over.

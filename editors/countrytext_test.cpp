@@ -96,3 +96,31 @@ TEST(LineReader, SplitsAtLineFeedDropsCarriageReturnsAndStopsAtNul) {
 
 }  // namespace
 }  // namespace countrytext
+
+namespace countrytext {
+namespace {
+
+TEST(CountryRecordForm, FieldsCutToTheRecordAndBack) {
+  CountryLine c;
+  c.prefix = "TOOLONG";
+  c.name = std::string(30, 'n');
+  c.continent = "NA";
+  c.cqZone = 40;
+  c.ituZone = 90;
+  c.status = "D";
+  c.date = "01-01-93";
+  c.prefixList = std::string(600, 'p');
+  const CountryRecord r = toRecord(c);
+  EXPECT_STREQ(r.prefix, "TOOLON");
+  EXPECT_EQ(std::string(r.name), std::string(20, 'n'));
+  EXPECT_EQ(r.cqZone, 40);
+  EXPECT_EQ(std::string(r.prefixList).size(), 511u);
+  const CountryLine back = fromRecord(r);
+  EXPECT_EQ(back.prefix, "TOOLON");
+  EXPECT_EQ(back.status, "D");
+  EXPECT_EQ(back.date, "01-01-93");
+  EXPECT_EQ(back.ituZone, 90);
+}
+
+}  // namespace
+}  // namespace countrytext
