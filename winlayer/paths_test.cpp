@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "winlayer/testutil.h"
+#include "winlayer/winlayer.h"
+
+namespace {
+
+using kswin::testing::TempHome;
+using kswin::testing::writeFile;
+
+class Paths : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(home.path() + "/cdrom/Callbk/Data");
+    writeFile(home.path() + "/cdrom/Callbk/Data/Index.Dat", "x");
+    ::setenv("KESTREL_DRIVE_D", (home.path() + "/cdrom/").c_str(), 1);
+    ::unsetenv("KESTREL_DRIVE_E");
+  }
+  void TearDown() override { ::unsetenv("KESTREL_DRIVE_D"); }
+  TempHome home;
+};
+
+TEST_F(Paths, DriveLettersMapThroughTheEnvironment) {
+  const std::string root = home.path() + "/cdrom";
+  EXPECT_EQ(kswin::driveRoot('d'), root);
+  EXPECT_EQ(kswin::mapPath("D:\\Callbk\\Data\\Index.Dat"), root + "/Callbk/Data/Index.Dat");
+  EXPECT_EQ(kswin::mapPath("d:\\"), root + "/");
+  // Unmapped drives and letters before C do not exist.
+  EXPECT_EQ(kswin::mapPath("E:\\CALLBK\\INDEX.DAT"), "");
+  EXPECT_EQ(kswin::mapPath("A:\\x"), "");
+  EXPECT_EQ(kswin::driveRoot('B'), "");
+}
+
+TEST_F(Paths, NamesMatchWithoutRegardToCaseWhenTheExactOneIsAbsent) {
+  const std::string root = home.path() + "/cdrom";
+  EXPECT_EQ(kswin::mapPath("D:\\CALLBK\\DATA\\INDEX.DAT"), root + "/Callbk/Data/Index.Dat");
+  // A name that exists in no case keeps its spelling (a file to be created),
+  // under the directories that were matched.
+  EXPECT_EQ(kswin::mapPath("D:\\callbk\\NEW.TXT"), root + "/Callbk/NEW.TXT");
+  // The exact name wins when both exist.
+  writeFile(root + "/Callbk/Data/INDEX.DAT", "y");
+  EXPECT_EQ(kswin::mapPath("D:\\CALLBK\\DATA\\INDEX.DAT"), root + "/Callbk/Data/INDEX.DAT");
+}
+
+TEST_F(Paths, LinuxNamesAndRelativeNamesPassThrough) {
+  const std::string file = home.path() + "/cdrom/Callbk/Data/Index.Dat";
+  EXPECT_EQ(kswin::mapPath(file), file);
+  EXPECT_EQ(kswin::mapPath("log\\BOOK.DAT"), "log/BOOK.DAT");
+  EXPECT_EQ(kswin::mapPath("/"), "/");
+}
+
+TEST_F(Paths, ProfileFilesLiveInTheSettingsDirectory) {
+  EXPECT_EQ(kswin::settingsDirectory(), home.path());
+  EXPECT_EQ(kswin::profilePath("KESTREL.INI"), home.path() + "/KESTREL.INI");
+  writeFile(home.path() + "/atlasw.ini", "");
+  EXPECT_EQ(kswin::profilePath("ATLASW.INI"), home.path() + "/atlasw.ini");
+  const std::string user = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::unsetenv("KESTREL_HOME");
+  ::setenv("HOME", "/home/op", 1);
+  EXPECT_EQ(kswin::settingsDirectory(), "/home/op/.kestrel");
+  ::setenv("HOME", user.c_str(), 1);
+}
+
+}  // namespace
