@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -170,6 +171,13 @@ int Database::open(const std::string& name, std::unique_ptr<Database>& out, std:
     error = std::string("cannot prepare the database: ") + sqlite3_errmsg(db->db_);
     return rc;
   }
+  if (const char* batch = std::getenv("RECDB_BATCH")) {
+    int writes = 0, ms = 0;
+    if (std::sscanf(batch, "%d,%d", &writes, &ms) == 2 && writes > 0 && ms > 0) {
+      db->batchWrites_ = writes;
+      db->batchTime_ = std::chrono::milliseconds(ms);
+    }
+  }
   db->serial_ = nextSerial.fetch_add(1);
   out = std::move(db);
   return RECDB_OK;
@@ -253,8 +261,8 @@ int Database::beginWrite() {
 
 int Database::endWrite(int result) {
   ++generation_;
-  if (++pendingWrites_ >= kBatchWrites ||
-      std::chrono::steady_clock::now() - batchStart_ >= kBatchTime) {
+  if (++pendingWrites_ >= batchWrites_ ||
+      std::chrono::steady_clock::now() - batchStart_ >= batchTime_) {
     int rc = commit();
     if (result == RECDB_OK) result = rc;
   }

@@ -38,9 +38,11 @@ class Statement {
 };
 
 // Writes are committed after this many operations or this long after the
-// batch's first write, whichever comes first.
-inline constexpr int kBatchWrites = 100000;
-inline constexpr std::chrono::milliseconds kBatchTime{2000};
+// batch's first write, whichever comes first. A commit writes every page the
+// batch touched, and inserts land all over the keys, so batches are long.
+// RECDB_BATCH="writes,milliseconds" in the environment overrides both.
+inline constexpr int kBatchWrites = 200000;
+inline constexpr std::chrono::milliseconds kBatchTime{5000};
 
 // Records of one data file hold row numbers below 2^24.
 inline constexpr std::int64_t kMaxRow = 0xFFFFFF;
@@ -136,6 +138,8 @@ class Database {
   Statement begin_, commit_;
   bool inTransaction_ = false;
   int pendingWrites_ = 0;
+  int batchWrites_ = kBatchWrites;
+  std::chrono::milliseconds batchTime_ = kBatchTime;
   std::chrono::steady_clock::time_point batchStart_;
   std::uint64_t generation_ = 1;  // moves on with every write
   std::uint64_t serial_ = 0;      // tells this open database's currency blocks
