@@ -590,9 +590,15 @@ void setLibraryMissing(std::string_view name, bool missing);
 
 /* ---- Menus as data ------------------------------------------------------ */
 struct MenuTemplateItem {
-  std::string text;  // "" with no items: a separator
+  MenuTemplateItem() = default;  // a separator
+  MenuTemplateItem(std::string itemText, UINT itemId, UINT itemFlags = 0)
+      : text(std::move(itemText)), id(itemId), flags(itemFlags) {}
+  MenuTemplateItem(std::string itemText, std::vector<MenuTemplateItem> popup)
+      : text(std::move(itemText)), items(std::move(popup)) {}
+
+  std::string text;
   UINT id = 0;
-  UINT flags = 0;    // MF_GRAYED, MF_CHECKED ...
+  UINT flags = 0;  // MF_GRAYED, MF_CHECKED ...
   std::vector<MenuTemplateItem> items;  // a pop-up when not empty
 };
 /* Makes `bar` loadable by LoadMenu(instance, name) and as a class menu. */
