@@ -1,5 +1,5 @@
-// The subcommands of the kestrel front end. Each lives in its own cmd_*.cpp
-// and is listed once in the table of commands.cpp.
+// The subcommands of the kestrel front end. Each lives in a cmd_*.cpp of
+// its subject and is listed once in the table of commands.cpp.
 #ifndef KESTREL_CLI_COMMANDS_H
 #define KESTREL_CLI_COMMANDS_H
 

@@ -31,3 +31,20 @@ function(kestrel_test target)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "KESTREL_HOME=${CMAKE_BINARY_DIR}/test-home")
 endfunction()
+
+# kestrel_foreign_test(<name> COMMAND ...)
+#   A test run by another language's program that loads the suite's
+#   libraries by path (Python's ctypes, say). Under the sanitizers their
+#   runtime has to be loaded first, and the host program's own leaks are not
+#   ours to report.
+function(kestrel_foreign_test name)
+  cmake_parse_arguments(A "" "" "COMMAND" ${ARGN})
+  add_test(NAME ${name} COMMAND ${A_COMMAND})
+  set(environment "KESTREL_HOME=${CMAKE_BINARY_DIR}/test-home")
+  if(KESTREL_SANITIZE)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+                    OUTPUT_VARIABLE asan OUTPUT_STRIP_TRAILING_WHITESPACE)
+    list(APPEND environment "LD_PRELOAD=${asan}" "ASAN_OPTIONS=detect_leaks=0")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}")
+endfunction()

@@ -1,0 +1,30 @@
+#include "import/adifloop.h"
+
+#include <strings.h>
+
+namespace ksimport {
+
+LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const RecordSink& sink) {
+  bool headerSeen = false;
+  AdifField field;
+  builder.reset();
+  for (;;) {
+    const int result = reader.next(field);
+    if (result == 0) return LoopEnd::EndOfFile;
+    if (result < 0) return LoopEnd::ReadError;
+    if (!headerSeen && reader.headerless()) headerSeen = true;
+    if (strcasecmp(field.name, "EOH") == 0) {
+      headerSeen = true;
+    } else if (strcasecmp(field.name, "EOR") == 0) {
+      if (!headerSeen) continue;
+      builder.finish();
+      const bool goOn = sink(builder);
+      builder.reset();
+      if (!goOn) return LoopEnd::Stopped;
+    } else {
+      builder.apply(field.name, std::string_view(field.value, static_cast<size_t>(field.length)));
+    }
+  }
+}
+
+}  // namespace ksimport

@@ -1,0 +1,314 @@
+#include "import/adifrecord.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "funct/ksfunct.h"
+
+namespace ksimport {
+namespace {
+
+// Every text that goes into a record field goes through here: cut to the
+// field's width, terminated, the rest zero.
+template <size_t N>
+void setText(char (&field)[N], std::string_view text) {
+  size_t length = std::min(text.size(), N - 1);
+  std::memcpy(field, text.data(), length);
+  std::memset(field + length, 0, N - length);
+}
+
+std::string upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string withoutSpaces(std::string_view text) {
+  std::string out;
+  for (char c : text)
+    if (c != ' ') out += c;
+  return out;
+}
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  return text;
+}
+
+// A decimal number in the value, or -1 when it is not one.
+int decimal(std::string_view value) {
+  value = trimmed(value);
+  int number = -1;
+  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (error != std::errc() || end != value.data() + value.size()) return -1;
+  return number;
+}
+
+struct BandName {
+  const char* name;
+  int band;
+};
+
+// ADIF's band names. ADIF calls 902 MHz "33cm"; older logs wrote "35cm".
+constexpr BandName kBands[] = {
+    {"160M", 160}, {"80M", 80},   {"40M", 40},   {"30M", 30},     {"20M", 20},
+    {"17M", 17},   {"15M", 15},   {"12M", 12},   {"10M", 10},     {"6M", 6},
+    {"2M", 2},     {"1.25M", 220}, {"70CM", 432}, {"35CM", 902},  {"33CM", 902},
+    {"23CM", 1240}, {"13CM", 2300}, {"9CM", 3300}, {"6CM", 5650}, {"3CM", 10000}};
+
+enum class Tag {
+  Call, QsoDate, Mode, Freq, RstSent, RstRcvd, TxPower, Band, Name, Qth, TimeOn, County,
+  State, Grid, Comment, QslSent, QslRcvd, Continent, CqZone, ItuZone, ContestId, SatMode,
+  Exchange, Section, QslSentDate, QslRcvdDate, Other
+};
+
+struct TagName {
+  const char* name;
+  Tag tag;
+};
+
+constexpr TagName kTags[] = {
+    {"CALL", Tag::Call},         {"QSO_DATE", Tag::QsoDate},     {"MODE", Tag::Mode},
+    {"FREQ", Tag::Freq},         {"RST_SENT", Tag::RstSent},     {"RST_RCVD", Tag::RstRcvd},
+    {"TX_PWR", Tag::TxPower},    {"BAND", Tag::Band},            {"NAME", Tag::Name},
+    {"QTH", Tag::Qth},           {"TIME_ON", Tag::TimeOn},       {"CNTY", Tag::County},
+    {"STATE", Tag::State},       {"VE_PROV", Tag::State},        {"GRIDSQUARE", Tag::Grid},
+    {"COMMENT", Tag::Comment},   {"QSL_SENT", Tag::QslSent},     {"QSL_RCVD", Tag::QslRcvd},
+    {"CONT", Tag::Continent},    {"CQZ", Tag::CqZone},           {"ITUZ", Tag::ItuZone},
+    {"CONTEST_ID", Tag::ContestId}, {"SAT_MODE", Tag::SatMode},  {"STX", Tag::Exchange},
+    {"SRX", Tag::Exchange},      {"ARRL_SECT", Tag::Section},    {"QSLSDATE", Tag::QslSentDate},
+    {"QSLRDATE", Tag::QslRcvdDate}};
+
+Tag tagOf(std::string_view name) {
+  for (const TagName& entry : kTags)
+    if (name.size() == std::strlen(entry.name) &&
+        strncasecmp(name.data(), entry.name, name.size()) == 0)
+      return entry.tag;
+  return Tag::Other;
+}
+
+}  // namespace
+
+std::string adifDate(std::string_view value, int dateFormat) {
+  if (value.size() < 8 ||
+      !std::all_of(value.begin(), value.begin() + 8,
+                   [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+    return {};
+  auto number = [&](size_t at, size_t length) {
+    int n = 0;
+    for (size_t i = at; i < at + length; ++i) n = n * 10 + (value[i] - '0');
+    return n;
+  };
+  const int year = number(0, 4), month = number(4, 2), day = number(6, 2);
+  if (year < 1945 || year > 2044) return {};
+  const int yy = year % 100;
+  char text[16];
+  switch (dateFormat) {
+    case 0: std::snprintf(text, sizeof text, "%02d-%02d-%02d", month, day, yy); break;
+    case 1: std::snprintf(text, sizeof text, "%02d/%02d/%02d", day, month, yy); break;
+    case 2: std::snprintf(text, sizeof text, "%02d.%02d.%02d", yy, month, day); break;
+    default: return {};
+  }
+  return text;
+}
+
+int adifBand(std::string_view name) {
+  const std::string key = upper(trimmed(name));
+  for (const BandName& entry : kBands)
+    if (key == entry.name) return entry.band;
+  return 0;
+}
+
+char qslLetter(std::string_view value) {
+  const std::string letter = upper(trimmed(value));
+  if (letter.empty() || letter == "I" || letter == "0" || letter == "F") return 'N';
+  if (letter == "R") return 'S';
+  if (letter == "1" || letter == "T") return 'Y';
+  return letter[0];
+}
+
+AdifRecordBuilder::AdifRecordBuilder(RecordServices& services, const AdifSettings& settings)
+    : services_(services), settings_(settings) {
+  reset();
+}
+
+void AdifRecordBuilder::reset() {
+  record_ = LogRecord{};
+  setText(record_.qslSent, "N");
+  setText(record_.qslRcvd, "N");
+  errorCount_ = 0;
+  callKnown_ = dateKnown_ = countryResolved_ = remarksFromComment_ = false;
+  contestId_.clear();
+  countyState_.clear();
+  countyName_.clear();
+  qslSentDate_.clear();
+  qslRcvdDate_.clear();
+}
+
+void AdifRecordBuilder::addError(int code) {
+  if (errorCount_ < kMaxErrors) errors_[errorCount_++] = code;
+}
+
+void AdifRecordBuilder::resolveCountry() {
+  if (countryResolved_) return;
+  countryResolved_ = true;
+  if (!services_.resolveCountry(record_)) addError(kNoPrefix);
+}
+
+void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
+  switch (tagOf(tag)) {
+    case Tag::Call: {
+      setText(record_.call, withoutSpaces(upper(value.substr(0, 14))));
+      callKnown_ = record_.call[0] != '\0';
+      if (!callKnown_) {
+        addError(kMissingCall);
+      } else if (dateKnown_) {
+        resolveCountry();
+      }
+      break;
+    }
+    case Tag::QsoDate:
+      setText(record_.date, adifDate(value, settings_.dateFormat));
+      if (CheckDate(record_.date) == 0) addError(kBadDate);
+      record_.julianDay = CalcJulianDate(record_.date);
+      dateKnown_ = true;
+      if (callKnown_) resolveCountry();
+      break;
+    case Tag::Mode: {
+      std::string mode = upper(value.substr(0, 4));
+      if (mode == "TOR") mode = "AMT";
+      setText(record_.mode, mode);
+      if (!isPhone(record_.mode) && !isCW(record_.mode) && !isSSTV(record_.mode) &&
+          !isFSK(record_.mode))
+        addError(kBadMode);
+      break;
+    }
+    case Tag::Freq: {
+      setText(record_.freq, withoutSpaces(value.substr(0, 13)));
+      record_.band = static_cast<uint16_t>(services_.bandOf(std::strtod(record_.freq, nullptr)));
+      if (record_.band == 0) addError(kBadFrequency);
+      break;
+    }
+    case Tag::RstSent: setText(record_.rstSent, value.substr(0, 3)); break;
+    case Tag::RstRcvd: setText(record_.rstRcvd, value.substr(0, 3)); break;
+    case Tag::TxPower: setText(record_.power, value.substr(0, 4)); break;
+    case Tag::Band: {
+      const int band = adifBand(value);
+      if (!isBand(band)) {
+        addError(kBadFrequency);
+        break;
+      }
+      record_.band = static_cast<uint16_t>(band);
+      if (record_.freq[0] == '\0') {
+        char freq[16];
+        BandToFreq(band, freq);
+        setText(record_.freq, freq);
+      }
+      break;
+    }
+    case Tag::Name: setText(record_.name, value.substr(0, 10)); break;
+    case Tag::Qth: setText(record_.city, value.substr(0, 20)); break;
+    case Tag::TimeOn: {
+      std::string_view hhmm = value.substr(0, 4);
+      std::string time(hhmm.substr(0, 2));
+      time += ':';
+      if (hhmm.size() > 2) time += hhmm.substr(2);
+      setText(record_.time, time);
+      break;
+    }
+    case Tag::County: {
+      if (record_.remarks[0] != '\0' || value.empty()) break;
+      const size_t comma = value.find(',');
+      std::string_view county = comma == std::string_view::npos ? value : value.substr(comma + 1);
+      county = trimmed(county).substr(0, 21);
+      setText(record_.remarks, county);
+      countyState_ = comma == std::string_view::npos ? "" : upper(trimmed(value.substr(0, comma)));
+      countyName_ = upper(county);
+      break;
+    }
+    case Tag::State: setText(record_.state, upper(trimmed(value).substr(0, 2))); break;
+    case Tag::Grid: setText(record_.grid, value.substr(0, 6)); break;
+    case Tag::Comment:
+      if (record_.remarks[0] == '\0') {
+        setText(record_.remarks, value.substr(0, 32));
+        remarksFromComment_ = true;
+      }
+      break;
+    case Tag::QslSent: record_.qslSent[0] = qslLetter(value); break;
+    case Tag::QslRcvd: record_.qslRcvd[0] = qslLetter(value); break;
+    case Tag::Continent: setText(record_.continent, upper(value.substr(0, 3))); break;
+    case Tag::CqZone: {
+      const int zone = decimal(value);
+      if (zone >= 1 && zone <= 40) record_.cqZone = static_cast<uint16_t>(zone);
+      break;
+    }
+    case Tag::ItuZone: {
+      const int zone = decimal(value);
+      if (zone >= 1 && zone <= 90) record_.ituZone = static_cast<uint16_t>(zone);
+      break;
+    }
+    case Tag::ContestId:
+      if (record_.remarks[0] == '\0') {
+        contestId_ = value.substr(0, 32);
+        setText(record_.remarks, contestId_);
+      }
+      break;
+    case Tag::SatMode: setText(record_.satId, value.substr(0, 5)); break;
+    case Tag::Exchange:
+      if (!contestId_.empty() && !remarksFromComment_) {
+        std::string remarks = record_.remarks;
+        remarks += " TX:";
+        remarks += value;
+        if (remarks.size() < 32) setText(record_.remarks, remarks);
+      }
+      break;
+    case Tag::Section: {
+      char state[16];
+      const std::string section = upper(trimmed(value).substr(0, sizeof state - 1));
+      ARRLSectToState(state, section.c_str());
+      if (isState(state)) setText(record_.state, state);
+      break;
+    }
+    case Tag::QslSentDate: qslSentDate_ = value; break;
+    case Tag::QslRcvdDate: qslRcvdDate_ = value; break;
+    case Tag::Other: break;
+  }
+}
+
+void AdifRecordBuilder::finish() {
+  // The county is settled at the end so that the order of CNTY, STATE, CALL
+  // and QSO_DATE in the file does not matter.
+  if (!countyName_.empty() && isState(record_.state) && isUSA(record_.prefix)) {
+    const std::string& state = isState(countyState_.c_str()) ? countyState_ : record_.state;
+    const long address = services_.findCounty(state.c_str(), countyName_.c_str());
+    if (address != -1) {
+      record_.countyNumber = static_cast<int32_t>(address);
+      record_.uscaFlag = 1;
+    }
+  }
+  // A card's date: the received card's when it came, else the sent one's.
+  std::string qslDate;
+  if (record_.qslRcvd[0] == 'Y') qslDate = adifDate(qslRcvdDate_, settings_.dateFormat);
+  if (qslDate.empty() && record_.qslSent[0] == 'Y')
+    qslDate = adifDate(qslSentDate_, settings_.dateFormat);
+  if (!qslDate.empty()) setText(record_.qslDate, qslDate);
+
+  if (settings_.tagForLabels) {
+    char today[16] = {};
+    char now[16] = {};
+    GetDateTime(settings_.dateFormat, settings_.hourOffset, today, now);
+    setText(record_.qslSent, "Y");
+    setText(record_.qslDate, today);
+    record_.tagged = 1;
+  }
+}
+
+}  // namespace ksimport

@@ -1,0 +1,100 @@
+// Builds one contact from the tags of an ADIF record: the tag table, the
+// date, QSL and band rules, and the order of country resolution.
+#ifndef KESTREL_IMPORT_ADIFRECORD_H
+#define KESTREL_IMPORT_ADIFRECORD_H
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "import/logschema.h"
+
+namespace ksimport {
+
+// Error codes of a rejected contact.
+enum RecordError {
+  kMissingCall = 1,
+  kNoPrefix = 2,
+  kBadFrequency = 3,
+  kBadMode = 4,
+  kBadDate = 5,
+};
+
+// What a contact needs from outside the file: the prefix library and the
+// county database of the open logbook.
+class RecordServices {
+ public:
+  virtual ~RecordServices() = default;
+  // Resolves the record's `call` on its `julianDay`: fills `prefix`,
+  // `continent`, `qth` (the country's name), `cqZone` and `ituZone`. False
+  // when no prefix could be determined.
+  virtual bool resolveCountry(LogRecord& record) = 0;
+  // Band number of a frequency in MHz; 0 when it is on no band.
+  virtual int bandOf(double megahertz) = 0;
+  // Database address of the county, or -1 when it is not known.
+  virtual long findCounty(const char* state, const char* county) = 0;
+};
+
+struct AdifSettings {
+  int dateFormat = 0;       // "DateFormat": 0 MM-DD-YY, 1 DD/MM/YY, 2 YY.MM.DD
+  int hourOffset = 0;       // local time to UTC, for today's date
+  bool tagForLabels = false;
+};
+
+// Writes an ADIF date (YYYYMMDD) as the log's 8-character date text. Empty
+// when the value is not eight digits, the year is outside 1945-2044 (the
+// years a two-digit date can hold) or the format is not 0, 1 or 2.
+std::string adifDate(std::string_view value, int dateFormat);
+
+// Band number of an ADIF band name ("20m", "70cm" ...), 0 when unknown.
+int adifBand(std::string_view name);
+
+// The log's QSL letter for an ADIF QSL_SENT or QSL_RCVD value.
+char qslLetter(std::string_view value);
+
+class AdifRecordBuilder {
+ public:
+  static constexpr size_t kMaxErrors = 10;
+
+  AdifRecordBuilder(RecordServices& services, const AdifSettings& settings);
+
+  // Starts a new record: all zero, both QSL letters "N".
+  void reset();
+
+  // One tag of the record, by its name in any case. "EOH" and "EOR" are the
+  // reading loop's; unknown tags are ignored.
+  void apply(std::string_view tag, std::string_view value);
+
+  // The record is complete: settles what depends on several tags (the county
+  // number, the QSL date) and the tagging for labels.
+  void finish();
+
+  const LogRecord& record() const { return record_; }
+  std::span<const int> errors() const { return {errors_.data(), errorCount_}; }
+  bool hasError() const { return errorCount_ > 0; }
+
+ private:
+  void addError(int code);
+  void resolveCountry();
+
+  RecordServices& services_;
+  AdifSettings settings_;
+  LogRecord record_{};
+  std::array<int, kMaxErrors> errors_{};
+  size_t errorCount_ = 0;
+  bool callKnown_ = false;
+  bool dateKnown_ = false;
+  bool countryResolved_ = false;
+  bool remarksFromComment_ = false;
+  std::string contestId_;
+  std::string countyState_;
+  std::string countyName_;
+  std::string qslSentDate_;
+  std::string qslRcvdDate_;
+};
+
+}  // namespace ksimport
+
+#endif

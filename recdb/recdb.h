@@ -1,0 +1,120 @@
+/* recdb: the record database engine behind import/dbengine.h.
+ *
+ * A database is a dictionary file (".DBD") naming up to five files beside
+ * it; each file is an SQLite database holding either records (a data file)
+ * or key entries (a key file). All files of a database are attached to one
+ * connection, so one commit spans them all. Writes are committed in batches
+ * (by count and by time) and when a database is closed, its task closed or
+ * the process exits.
+ *
+ * The C part: the results of the engine's operations and their texts. The
+ * C++ part: how a schema is described, and the writer that compiles one into
+ * a dictionary and creates its empty files.
+ */
+#ifndef KESTREL_RECDB_RECDB_H
+#define KESTREL_RECDB_RECDB_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Results of every engine operation. */
+#define RECDB_OK 0
+#define RECDB_NOTFOUND 1    /* no entry or record with that value */
+#define RECDB_END 2         /* no further entry or record */
+#define RECDB_DUPLICATE 3   /* a unique key already holds the value */
+#define RECDB_NOCURRENT 4   /* no current record (or key entry) to act on */
+#define RECDB_E_ARG 5       /* null pointer, bad mode or bad file number */
+#define RECDB_E_NODB 6      /* no such database open in the task */
+#define RECDB_E_TYPE 7      /* record type unknown in this database */
+#define RECDB_E_FIELD 8     /* field unknown, not a key, or of another type */
+#define RECDB_E_ADDR 9      /* address of no record */
+#define RECDB_E_DICT 10     /* dictionary missing, truncated or damaged */
+#define RECDB_E_FILE 11     /* data or key file missing or not a database */
+#define RECDB_E_IO 12       /* the file system refused a read or write */
+#define RECDB_E_CURRENCY 13 /* currency block damaged or of another database */
+#define RECDB_E_BUSY 14     /* task already has a logbook open, or file locked */
+#define RECDB_E_FULL 15     /* data file holds the most records an address allows */
+
+/* A short English text for a result ("not found", ...). */
+const char* dbResultText(int result);
+
+#ifdef __cplusplus
+}
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace recdb {
+
+/* Where a field's bytes come from and how its key values order. */
+enum class FieldType : std::uint8_t {
+  Text = 1,  // NUL-terminated, zero-padded; orders by bytes up to the NUL
+  Int16,     // little-endian, signed
+  UInt16,
+  Int32,
+  Byte,      // unsigned
+  Binary,    // raw bytes; orders bytewise
+  Compound,  // a key made of two fields of the same record, one after the other
+};
+
+enum class KeyKind : std::uint8_t { None = 0, Unique, Duplicate };
+
+inline constexpr int kFileSlots = 5;
+
+/* One field of a record type. Field numbers are 1000 x (record index) +
+ * (position in the record); compound keys come after the data fields. */
+struct FieldDef {
+  long number;
+  const char* name;
+  std::uint16_t offset;  // 0 for compound keys
+  std::uint16_t width;   // sum of both parts for compound keys
+  FieldType type;
+  KeyKind key = KeyKind::None;
+  bool optional = false;   // stored only by dbKeyStore
+  std::uint8_t keyFile = 0;
+  long parts[2] = {-1, -1};  // compound keys: the two fields
+};
+
+struct RecordDef {
+  int type;  // 10000 + index
+  const char* name;
+  std::uint16_t size;
+  std::uint8_t file;  // the data file that holds it
+};
+
+/* A database's whole schema. Slot extensions name the files by number
+ * (".DAT", ".KEY" ...); an empty text leaves the slot unused. */
+struct SchemaDef {
+  const char* name;
+  std::span<const RecordDef> records;
+  std::span<const FieldDef> fields;
+  std::array<const char*, kFileSlots> extensions;
+};
+
+/* Checks a schema for the faults that would make a broken dictionary (gaps in
+ * record numbering, fields outside their record, keys in data files ...).
+ * Returns an empty text when it is sound, else what is wrong. */
+std::string checkSchema(const SchemaDef& schema);
+
+/* Writes the dictionary `dictionaryPath` for `schema`, naming in its slots
+ * the files of `fileNames` (one per slot, empty for an unused slot; names
+ * without a directory, resolved beside the dictionary), and creates each of
+ * those files as an empty database. Existing files are replaced only when
+ * `replace` is set. Returns RECDB_OK or a result code, with a message in
+ * `error`. */
+int writeDatabase(const SchemaDef& schema, const std::string& dictionaryPath,
+                  const std::array<std::string, kFileSlots>& fileNames, bool replace,
+                  std::string& error);
+
+/* The file names of a database named `baseName` (no directory): the base name
+ * with each used slot's extension. */
+std::array<std::string, kFileSlots> fileNamesFor(const SchemaDef& schema,
+                                                 const std::string& baseName);
+
+}  // namespace recdb
+
+#endif
+#endif
