@@ -1,4 +1,4 @@
-// Cursor shape, mouse capture and the repaint pump. One cursor and one
+// Cursor shape, mouse capture and the message box call. One cursor and one
 // capture per process, as on the platform.
 #include <cstdint>
 
@@ -42,8 +42,6 @@ BOOL ReleaseCapture(void) {
 }
 
 HWND GetCapture(void) { return captureWindow; }
-
-BOOL UpdateWindow(HWND) { return TRUE; }
 
 int MessageBox(HWND owner, const char* text, const char* caption, UINT style) {
   return kswin::host().messageBox(owner, text ? text : "",

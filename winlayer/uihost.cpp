@@ -2,6 +2,7 @@
 // command line.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -86,10 +87,115 @@ bool isButtonOf(UINT style, int answer) {
   return false;
 }
 
+static std::string filterText(const FileRequest& request) {
+  std::string text;
+  for (const auto& [description, pattern] : request.filters)
+    text += (text.empty() ? "" : "|") + description + "|" + pattern;
+  return text;
+}
+
+static std::string colourText(COLORREF colour) {
+  char text[32];
+  std::snprintf(text, sizeof text, "RGB(%u,%u,%u)", GetRValue(colour), GetGValue(colour),
+                GetBValue(colour));
+  return text;
+}
+
+static std::string helpText(std::string_view file, UINT command, std::string_view keyword) {
+  std::string text = "help " + std::string(file);
+  switch (command) {
+    case HELP_CONTENTS: return text + " contents";
+    case HELP_HELPONHELP: return text + " help on help";
+    case HELP_QUIT: return text + " quit";
+    case HELP_KEY: return text + " key " + std::string(keyword);
+    default: return text + " command " + std::to_string(command);
+  }
+}
+
+bool DialogScripts::run(HWND dialog, std::string_view name) {
+  for (auto it = steps_.begin(); it != steps_.end(); ++it) {
+    if (it->first != name) continue;
+    auto step = std::move(it->second);
+    steps_.erase(it);
+    step(dialog);
+    return true;
+  }
+  return false;
+}
+
 void HeadlessHost::clear() {
   answers_.clear();
+  files_.clear();
+  colours_.clear();
+  printFiles_.clear();
+  idleSteps_.clear();
+  scripts_ = DialogScripts();
   boxes_.clear();
+  fileRequests_.clear();
   log_.clear();
+}
+
+bool HeadlessHost::fileDialog(FileRequest& request) {
+  std::string answer;
+  if (!files_.empty()) {
+    answer = files_.front();
+    files_.pop_front();
+  }
+  request.path = answer;
+  fileRequests_.push_back(request);
+  log_.push_back(std::string(request.save ? "save " : "open ") + request.title + " [" +
+                 filterText(request) + "] -> " + (answer.empty() ? "cancel" : answer));
+  return !answer.empty();
+}
+
+bool HeadlessHost::colorDialog(ColorRequest& request) {
+  const bool chosen = !colours_.empty();
+  if (chosen) {
+    request.result = colours_.front();
+    colours_.pop_front();
+  }
+  log_.push_back("colour " + colourText(request.initial) + " -> " +
+                 (chosen ? colourText(request.result) : "cancel"));
+  return chosen;
+}
+
+bool HeadlessHost::printDialog(PrintRequest& request) {
+  std::string answer;
+  if (!printFiles_.empty()) {
+    answer = printFiles_.front();
+    printFiles_.pop_front();
+  }
+  request.output = answer;
+  log_.push_back(std::string(request.setup ? "print setup -> " : "print -> ") +
+                 (answer.empty() ? "cancel" : answer));
+  return !answer.empty();
+}
+
+void HeadlessHost::help(std::string_view file, UINT command, std::string_view keyword) {
+  log_.push_back(helpText(file, command, keyword));
+}
+
+void HeadlessHost::beep() { log_.push_back("beep"); }
+
+void HeadlessHost::windowShown(HWND, std::string_view title, bool visible) {
+  log_.push_back((visible ? "show " : "hide ") + std::string(title));
+}
+
+void HeadlessHost::dialogShown(HWND dialog, std::string_view name) {
+  log_.push_back("dialog " + std::string(name));
+  scripts_.run(dialog, name);
+}
+
+void HeadlessHost::dialogText(HWND, int id, std::string_view text) {
+  log_.push_back("dialog text " + std::to_string(id) + ": " + std::string(text));
+}
+
+IdleAction HeadlessHost::idle() {
+  if (idleSteps_.empty()) return IdleAction::stop;
+  auto step = std::move(idleSteps_.front());
+  idleSteps_.pop_front();
+  step();
+  return IdleAction::acted;
 }
 
 int HeadlessHost::messageBox(HWND owner, std::string_view text, std::string_view caption,
@@ -109,10 +215,18 @@ void HeadlessHost::cursorChanged(bool busy) {
   log_.push_back(busy ? "cursor wait" : "cursor normal");
 }
 
-ConsoleHost::ConsoleHost(std::FILE* out, std::FILE* in) : out_(out), in_(in) {}
+ConsoleHost::ConsoleHost(std::FILE* out, std::FILE* in)
+    : out_(out), in_(in), progress_(out != nullptr && isatty(fileno(out))) {}
+
+void ConsoleHost::endProgressLine() {
+  if (!progressLine_) return;
+  std::fputc('\n', out_);
+  progressLine_ = false;
+}
 
 int ConsoleHost::messageBox(HWND, std::string_view text, std::string_view caption,
                             UINT style) {
+  endProgressLine();
   const bool question = buttonsOf(style).size() > 1;
   if (!quiet_ || question || (style & MB_ICONMASK) == MB_ICONERROR) {
     std::fprintf(out_, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
@@ -121,7 +235,12 @@ int ConsoleHost::messageBox(HWND, std::string_view text, std::string_view captio
   if (!question) return IDOK;
 
   int answer = 0;
-  if (!answers_.empty()) {
+  auto named = std::find_if(answersFor_.begin(), answersFor_.end(), [&](const auto& entry) {
+    return text.substr(0, entry.first.size()) == entry.first;
+  });
+  if (named != answersFor_.end() && isButtonOf(style, named->second)) {
+    answer = named->second;
+  } else if (!answers_.empty()) {
     answer = answers_.front();
     answers_.pop_front();
   } else if (standing_ != 0 && isButtonOf(style, standing_)) {
@@ -134,6 +253,53 @@ int ConsoleHost::messageBox(HWND, std::string_view text, std::string_view captio
   std::fflush(out_);
   return answer;
 }
+
+bool ConsoleHost::fileDialog(FileRequest& request) {
+  endProgressLine();
+  if (files_.empty()) {
+    if (!quiet_)
+      std::fprintf(out_, "%s: no file given; cancelled\n", request.title.c_str());
+    return false;
+  }
+  request.path = files_.front();
+  files_.pop_front();
+  return !request.path.empty();
+}
+
+bool ConsoleHost::colorDialog(ColorRequest& request) {
+  if (colours_.empty()) return false;
+  request.result = colours_.front();
+  colours_.pop_front();
+  return true;
+}
+
+bool ConsoleHost::printDialog(PrintRequest& request) {
+  request.output = printFile_;
+  return !printFile_.empty();
+}
+
+void ConsoleHost::help(std::string_view file, UINT command, std::string_view keyword) {
+  if (quiet_) return;
+  endProgressLine();
+  std::fprintf(out_, "%s (no help viewer here)\n", helpText(file, command, keyword).c_str());
+}
+
+void ConsoleHost::dialogShown(HWND dialog, std::string_view name) { scripts_.run(dialog, name); }
+
+// A dialog that shows a running count draws one line that is rewritten in
+// place; only on a terminal, and not when quiet.
+void ConsoleHost::dialogText(HWND dialog, int, std::string_view text) {
+  if (!progress_ || quiet_ || text.empty()) return;
+  if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return;
+  char title[128];
+  GetWindowText(dialog, title, sizeof title);
+  std::fprintf(out_, "\r%s: %.*s ", title, static_cast<int>(text.size()), text.data());
+  std::fflush(out_);
+  progressLine_ = true;
+}
+
+void ConsoleHost::dialogClosed(HWND) { endProgressLine(); }
 
 // Asks on the terminal; without one (or at its end) the default button.
 int ConsoleHost::ask(UINT style) {

@@ -1,0 +1,175 @@
+// Device contexts of windows and printers, stock objects and text metrics.
+// There is no screen: drawing on a window's context succeeds and shows
+// nothing; measuring gives the fixed-pitch font's figures.
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+#include "winlayer/dc_internal.h"
+
+namespace kswin::detail {
+namespace {
+
+std::mutex contextLock;
+std::map<uintptr_t, std::unique_ptr<DeviceContext>>& contexts() {
+  static std::map<uintptr_t, std::unique_ptr<DeviceContext>> table;
+  return table;
+}
+uintptr_t nextContext = 0x30000;
+
+constexpr FontMetrics kScreen{15, 12, 3, 1, 8};
+constexpr FontMetrics kPrinter{46, 37, 9, 4, 30};
+
+HDC addContext(std::unique_ptr<DeviceContext> context) {
+  std::lock_guard<std::mutex> guard(contextLock);
+  const uintptr_t handle = nextContext += 4;
+  contexts()[handle] = std::move(context);
+  return reinterpret_cast<HDC>(handle);
+}
+
+// Stock and created objects are tokens: nothing is drawn with them.
+HGDIOBJ token(uintptr_t value) { return reinterpret_cast<HGDIOBJ>(value); }
+
+}  // namespace
+
+DeviceContext* contextOf(HDC dc) {
+  std::lock_guard<std::mutex> guard(contextLock);
+  auto it = contexts().find(reinterpret_cast<uintptr_t>(dc));
+  return it == contexts().end() ? nullptr : it->second.get();
+}
+
+const FontMetrics& metricsFor(const DeviceContext& context) {
+  return context.printer ? kPrinter : kScreen;
+}
+
+}  // namespace kswin::detail
+
+using kswin::detail::contextOf;
+using kswin::detail::DeviceContext;
+
+extern "C" {
+
+HDC GetDC(HWND window) {
+  if (window != nullptr && !IsWindow(window)) return nullptr;
+  auto context = std::make_unique<DeviceContext>();
+  context->window = window;
+  return kswin::detail::addContext(std::move(context));
+}
+
+int ReleaseDC(HWND, HDC dc) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr || context->printer) return 0;
+  std::lock_guard<std::mutex> guard(kswin::detail::contextLock);
+  kswin::detail::contexts().erase(reinterpret_cast<uintptr_t>(dc));
+  return 1;
+}
+
+HDC CreateDC(const char*, const char*, const char* output, const void*) {
+  auto context = std::make_unique<DeviceContext>();
+  context->printer = true;
+  if (output != nullptr && output[0] != '\0') context->output = output;
+  else if (std::string chosen = kswin::detail::chosenPrinterOutput(); !chosen.empty())
+    context->output = chosen;
+  else context->output = kswin::settingsDirectory() + "/print.pdf";
+  return kswin::detail::addContext(std::move(context));
+}
+
+BOOL DeleteDC(HDC dc) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return FALSE;
+  if (context->inDocument) kswin::detail::abandonDocument(*context);
+  std::lock_guard<std::mutex> guard(kswin::detail::contextLock);
+  kswin::detail::contexts().erase(reinterpret_cast<uintptr_t>(dc));
+  return TRUE;
+}
+
+HGDIOBJ GetStockObject(int which) { return kswin::detail::token(0x100 + static_cast<unsigned>(which)); }
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr || object == nullptr) return nullptr;
+  HGDIOBJ previous = context->font != nullptr ? context->font : GetStockObject(SYSTEM_FONT);
+  context->font = object;
+  return previous;
+}
+
+BOOL DeleteObject(HGDIOBJ object) { return object != nullptr ? TRUE : FALSE; }
+
+HBRUSH CreateSolidBrush(COLORREF colour) { return kswin::detail::token(0x1000000 | colour); }
+
+HPEN CreatePen(int, int, COLORREF colour) { return kswin::detail::token(0x2000000 | colour); }
+
+BOOL GetTextMetrics(HDC dc, TEXTMETRIC* metrics) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr || metrics == nullptr) return FALSE;
+  const auto& font = kswin::detail::metricsFor(*context);
+  *metrics = TEXTMETRIC{font.height, font.ascent,       font.descent, 0,
+                        font.externalLeading, font.averageWidth, font.averageWidth};
+  return TRUE;
+}
+
+BOOL GetTextExtentPoint32(HDC dc, const char* text, int length, SIZE* size) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr || size == nullptr || (text == nullptr && length > 0)) return FALSE;
+  const auto& font = kswin::detail::metricsFor(*context);
+  size->cx = font.averageWidth * std::max(length, 0);
+  size->cy = font.height;
+  return TRUE;
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return 0;
+  const RECT screen = kswin::desktopRect();
+  switch (index) {
+    case HORZRES: return context->printer ? 2550 : screen.right;
+    case VERTRES: return context->printer ? 3300 : screen.bottom;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return context->printer ? 300 : 96;
+    default: return 0;
+  }
+}
+
+BOOL TextOut(HDC dc, int x, int y, const char* text, int length) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr || (text == nullptr && length > 0) || length < 0) return FALSE;
+  if (!context->printer) return TRUE;
+  return kswin::detail::printText(*context, x, y, std::string_view(text, static_cast<size_t>(length)))
+             ? TRUE
+             : FALSE;
+}
+
+COLORREF SetTextColor(HDC dc, COLORREF colour) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return 0xFFFFFFFF;
+  const COLORREF previous = context->textColour;
+  context->textColour = colour;
+  return previous;
+}
+
+COLORREF SetBkColor(HDC dc, COLORREF colour) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return 0xFFFFFFFF;
+  const COLORREF previous = context->backColour;
+  context->backColour = colour;
+  return previous;
+}
+
+int SetBkMode(HDC dc, int mode) { return contextOf(dc) != nullptr ? mode : 0; }
+int FillRect(HDC dc, const RECT* rect, HBRUSH) { return contextOf(dc) && rect ? 1 : 0; }
+BOOL Rectangle(HDC dc, int, int, int, int) { return contextOf(dc) ? TRUE : FALSE; }
+
+BOOL MoveToEx(HDC dc, int, int, POINT* previous) {
+  if (previous != nullptr) *previous = POINT{0, 0};
+  return contextOf(dc) ? TRUE : FALSE;
+}
+
+BOOL LineTo(HDC dc, int, int) { return contextOf(dc) ? TRUE : FALSE; }
+int SetStretchBltMode(HDC dc, int mode) { return contextOf(dc) ? mode : 0; }
+
+int StretchDIBits(HDC dc, int, int, int, int, int, int, int, int srcHeight, const void* bits,
+                  const void*, UINT, DWORD) {
+  return contextOf(dc) && bits ? srcHeight : 0;
+}
+
+}  // extern "C"
