@@ -11,6 +11,7 @@
 #include "import/dbengine.h"
 #include "import/logschema.h"
 #include "prefix/ksprefix.h"
+#include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
 
 namespace kcli {
@@ -139,6 +140,47 @@ std::string upper(std::string text) {
 
 bool validDate(const std::string& date) { return CheckDate(date.c_str()) != 0; }
 
+// The dictionary's country database, loaded by the prefix library as
+// database 1 of a task of our own. No logbook is needed to look a call up:
+// the country database itself stands as database 0, which holds none of the
+// tally keys, so the load seeds nothing and writes nothing.
+class CountryDatabase {
+ public:
+  ~CountryDatabase() {
+    if (!task_) return;
+    CloseCountryDb(task_);
+    dbClose(task_);
+    dbCloseTask(task_);
+  }
+  bool open(const std::string& dictionary) {
+    std::string base = dictionary;
+    if (!base.empty() && base.back() != '/' && base.back() != '\\') base += '/';
+    base += "COUNTRY";
+    int rc = dbOpenTask(&task_);
+    if (rc == 0) rc = dbOpen(base.c_str(), "o", task_);
+    if (rc != 0) {
+      std::fprintf(stderr, "kestrel lookup: cannot open %s: %s (run kestrel setup)\n",
+                   base.c_str(), dbResultText(rc));
+      return false;
+    }
+    int active = 0, deleted = 0;
+    char head[kCountryHeadSize];
+    if (!OpenCountryDb(nullptr, base.c_str(), task_, &active, &deleted, head)) {
+      std::fprintf(stderr, "kestrel lookup: cannot load the country tables from %s\n",
+                   base.c_str());
+      return false;
+    }
+    if (active == 0)
+      std::fprintf(stderr, "kestrel lookup: %s holds no countries (run kestrel setup)\n",
+                   base.c_str());
+    return true;
+  }
+  DB_TASK* task() const { return task_; }
+
+ private:
+  DB_TASK* task_ = nullptr;
+};
+
 }  // namespace
 
 int runLookup(std::span<char*> args) {
@@ -177,7 +219,10 @@ int runLookup(std::span<char*> args) {
     if (call.empty()) continue;
     if (when.empty()) when = date;
     if (!validDate(when)) {
-      std::fprintf(stderr, "kestrel lookup: '%s' is not a date, line skipped\n", when.c_str());
+      Answer bad;
+      bad.call = upper(call);
+      bad.rule = "'" + when + "' is not a date";
+      printLine(bad);
       status = kFailed;
       continue;
     }

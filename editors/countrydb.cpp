@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "recdb/recdb.h"
+
 namespace countrytext {
 
 namespace {
@@ -36,6 +38,34 @@ ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
     ++result.stored;
   }
   return result;
+}
+
+bool fillCountryDatabase(const std::string& database, const std::string& textFile,
+                         std::string& message) {
+  DB_TASK* task = nullptr;
+  if (dbOpenTask(&task) != 0) {
+    message = "cannot make a database task";
+    return false;
+  }
+  ImportResult result;
+  const int opened = dbOpen(database.c_str(), "o", task);
+  if (opened == 0) result = importCountryFile(textFile.c_str(), task, 0);
+  const int closed = dbCloseTask(task);  // commits what was stored
+  if (opened != 0) {
+    message = "cannot open " + database + ": " + dbResultText(opened);
+  } else if (!result.opened) {
+    message = "cannot read " + textFile;
+  } else if (result.emptyPrefixLine) {
+    message = textFile + " line " + std::to_string(result.emptyPrefixLine) + ": no prefix";
+  } else if (result.failedLine) {
+    message = textFile + " line " + std::to_string(result.failedLine) + ": record not stored";
+  } else if (closed != 0) {
+    message = "cannot write " + database + ": " + dbResultText(closed);
+  } else {
+    message = std::to_string(result.stored) + " countries from " + textFile;
+    return true;
+  }
+  return false;
 }
 
 ExportResult exportCountryFile(const char* path, DB_TASK* task, int db) {

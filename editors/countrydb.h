@@ -8,6 +8,8 @@
 #include "editors/countrytext.h"
 #include "import/dbengine.h"
 
+#include <string>
+
 namespace countrytext {
 
 struct ImportResult {
@@ -22,6 +24,12 @@ struct ImportResult {
 // record the engine refuses, stops the import after the records stored so
 // far. The caller empties the database first when the file is to replace it.
 ImportResult importCountryFile(const char* path, DB_TASK* task, int db);
+
+// Fills the (empty) country database `database` (path without extension)
+// from the text file `textFile` in a task of its own. On success `message`
+// says how many countries were stored; on failure, what went wrong.
+bool fillCountryDatabase(const std::string& database, const std::string& textFile,
+                         std::string& message);
 
 struct ExportResult {
   bool created = false;  // the file could be created

@@ -125,7 +125,7 @@ TEST_F(CountryDbTest, ResolvesRealCallsWithDatesAndZones) {
   EXPECT_EQ(resolve("W6ABC", "12-07-26", &cq, &itu), "K");
   EXPECT_EQ(cq, 3);
   EXPECT_EQ(itu, 6);
-  EXPECT_EQ(resolve("UA0ABC", "12-07-26", &cq), "UA9");
+  EXPECT_EQ(resolve("UA0CBC", "12-07-26", &cq), "UA9");
   EXPECT_EQ(cq, 19);
   EXPECT_EQ(resolve("DL1ABC", "12-07-26"), "DL");
   EXPECT_EQ(resolve("DL1ABC", "09-16-73"), "DA-DM");   // old Germany, last day
@@ -139,7 +139,8 @@ TEST_F(CountryDbTest, ResolvesRealCallsWithDatesAndZones) {
   EXPECT_EQ(resolve("PJ2T", "10-10-10"), "PJ2");
   EXPECT_EQ(resolve("KC6A", "12-07-26"), "K");         // the KC6 rule
   EXPECT_EQ(resolve("EA8/W1AW", "12-07-26"), "EA8");
-  EXPECT_EQ(resolve("W1AW/KH6", "12-07-26"), "KH6");
+  EXPECT_EQ(resolve("W1ABC/KH6", "12-07-26"), "KH6");
+  EXPECT_EQ(resolve("W1AW/KH6", "12-07-26"), "K");  // "/" at 4: the call itself
   EXPECT_EQ(resolve("QQQ", "12-07-26"), "-");
   for (std::size_t i = 0; i < sizeof head; ++i)
     ASSERT_EQ(head[i], i < kCountryHeadSize ? head[i] : 'x') << "nothing past the head";
