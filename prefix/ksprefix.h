@@ -5,10 +5,10 @@
  * Export table, in ordinal order (programs of the suite bind by these
  * positions; on Linux the names are the binding):
  *
- *    1 OpenCountryDb        6 SearchDeletedPrefix   11 CorrectZone
- *    2 CloseCountryDb       7 isPrefix              12 CorrectITUZone
- *    3 GetPrefix            8 GetBand               13 GetIotaPrefix
- *    4 SearchPrefix         9 WEP                   14 SearchIotaPrefix
+ *    1 OpenCountryDb        6 SearchDeletedPrefix   10 CorrectZone
+ *    2 CloseCountryDb       7 isPrefix              11 CorrectITUZone
+ *    3 GetPrefix            8 GetBand               12 GetIotaPrefix
+ *    4 SearchPrefix         9 WEP                   13 SearchIotaPrefix
  *    5 SearchSharedPrefix
  *
  * The caller opens its logbook as database 0 of its task; OpenCountryDb
