@@ -274,7 +274,6 @@ int Database::commit() {
   Use use(commit_);
   int rc = sqlite3_step(*use);
   if (rc == SQLITE_DONE || sqlite3_get_autocommit(db_)) inTransaction_ = false;
-  if (rc != SQLITE_DONE && std::getenv("RECDB_DEBUG")) fprintf(stderr, "commit: %s\n", sqlite3_errmsg(db_));
   return rc == SQLITE_DONE ? RECDB_OK : fail(rc);
 }
 
