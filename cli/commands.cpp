@@ -12,6 +12,7 @@ int runBand(std::span<char*> args);
 int runMode(std::span<char*> args);
 int runState(std::span<char*> args);
 int runSetup(std::span<char*> args);
+int runHost(std::span<char*> args);
 
 namespace {
 
@@ -43,6 +44,15 @@ const Command table[] = {
      "keys that are missing (PowerLevel, DateFormat, TimeZone, OtherZone);\n"
      "values already set are kept. Safe to run again.",
      runSetup},
+    {"host", "[--exit-after N] | --send|--post MESSAGE [WPARAM [LPARAM]]",
+     "play the main logbook window that the suite's programs send messages to",
+     "Publishes a window of class Kestrel4WClass for this user, prints every\n"
+     "message it receives and answers 1101 with the date format (low half) and\n"
+     "UTC offset (high half) from KESTREL.INI. Ends on Ctrl-C, or after N\n"
+     "messages with --exit-after.\n"
+     "--send, --post  send (and print the answer) or post one message to the\n"
+     "                running host from another shell",
+     runHost},
 };
 
 }  // namespace

@@ -193,7 +193,7 @@ INT_PTR DialogBoxParam(HINSTANCE, const char* name, HWND owner, DLGPROC proc, LP
       }
       continue;
     }
-    switch (kswin::host().idle()) {
+    switch (kswin::host().dialogIdle(dialog, window->dialog->name)) {
       case kswin::IdleAction::acted: break;
       case kswin::IdleAction::wait: {
         // Wait for input the same way GetMessage does, then look again.

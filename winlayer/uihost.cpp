@@ -190,6 +190,10 @@ void HeadlessHost::dialogText(HWND, int id, std::string_view text) {
   log_.push_back("dialog text " + std::to_string(id) + ": " + std::string(text));
 }
 
+IdleAction HeadlessHost::dialogIdle(HWND dialog, std::string_view name) {
+  return scripts_.run(dialog, name) ? IdleAction::acted : IdleAction::stop;
+}
+
 IdleAction HeadlessHost::idle() {
   if (idleSteps_.empty()) return IdleAction::stop;
   auto step = std::move(idleSteps_.front());
@@ -300,6 +304,10 @@ void ConsoleHost::dialogText(HWND dialog, int, std::string_view text) {
 }
 
 void ConsoleHost::dialogClosed(HWND) { endProgressLine(); }
+
+IdleAction ConsoleHost::dialogIdle(HWND dialog, std::string_view name) {
+  return scripts_.run(dialog, name) ? IdleAction::acted : IdleAction::stop;
+}
 
 // Asks on the terminal; without one (or at its end) the default button.
 int ConsoleHost::ask(UINT style) {

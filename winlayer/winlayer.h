@@ -401,6 +401,12 @@ class UiHost {
 
   /* A message loop has nothing to do. */
   virtual IdleAction idle() { return IdleAction::wait; }
+  /* A modal dialog's loop has nothing to do (only the dialog can be used
+   * while it is up). Stopping cancels the dialog. */
+  virtual IdleAction dialogIdle(HWND dialog, std::string_view name) {
+    (void)dialog; (void)name;
+    return IdleAction::stop;
+  }
 };
 
 /* The host that serves this process (a ConsoleHost on standard error until
@@ -443,8 +449,9 @@ struct BoxRecord {
 
 /* For tests: answers from a queue the test fills (a box with no queued
  * answer takes its default button) and records everything shown, in order. */
-/* Steps that answer dialogs: each runs with the dialog's window when the
- * dialog of that template name comes up (see press, typeInto ...). */
+/* Steps that answer dialogs, run in order with the dialog's window: the
+ * first when a dialog of that template name comes up, the next ones while a
+ * modal one waits with nothing to do (see press, typeInto ...). */
 class DialogScripts {
  public:
   void onDialog(std::string name, std::function<void(HWND)> step) {
@@ -498,6 +505,7 @@ class HeadlessHost : public UiHost {
   void dialogShown(HWND dialog, std::string_view name) override;
   void dialogText(HWND dialog, int id, std::string_view text) override;
   IdleAction idle() override;
+  IdleAction dialogIdle(HWND dialog, std::string_view name) override;
 
  private:
   std::deque<int> answers_;
@@ -550,6 +558,7 @@ class ConsoleHost : public UiHost {
   void dialogShown(HWND dialog, std::string_view name) override;
   void dialogText(HWND dialog, int id, std::string_view text) override;
   void dialogClosed(HWND dialog) override;
+  IdleAction dialogIdle(HWND dialog, std::string_view name) override;
 
  private:
   int ask(UINT style);
@@ -590,9 +599,15 @@ void setLibraryMissing(std::string_view name, bool missing);
 
 /* ---- Menus as data ------------------------------------------------------ */
 struct MenuTemplateItem {
-  std::string text;  // "" with no items: a separator
+  MenuTemplateItem() = default;  // a separator
+  MenuTemplateItem(std::string itemText, UINT itemId, UINT itemFlags = 0)
+      : text(std::move(itemText)), id(itemId), flags(itemFlags) {}
+  MenuTemplateItem(std::string itemText, std::vector<MenuTemplateItem> popup)
+      : text(std::move(itemText)), items(std::move(popup)) {}
+
+  std::string text;
   UINT id = 0;
-  UINT flags = 0;    // MF_GRAYED, MF_CHECKED ...
+  UINT flags = 0;  // MF_GRAYED, MF_CHECKED ...
   std::vector<MenuTemplateItem> items;  // a pop-up when not empty
 };
 /* Makes `bar` loadable by LoadMenu(instance, name) and as a class menu. */

@@ -27,7 +27,7 @@ typedef int BOOL;
 typedef uint32_t DWORD;
 typedef uint16_t WORD;
 typedef uint16_t ATOM;
-typedef long LONG;
+typedef int32_t LONG;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
