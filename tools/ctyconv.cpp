@@ -257,20 +257,14 @@ std::string cutName(const std::string& name, Report& report) {
   return name.substr(0, countrytext::kNameWidth);
 }
 
-// Joins tokens into a prefix list of at most 511 characters; returns how
-// many did not fit.
-int joinList(const std::vector<std::string>& tokens, std::string& list) {
-  int left = 0;
-  for (const std::string& t : tokens) {
-    const std::size_t need = t.size() + (list.empty() ? 0 : 1);
-    if (list.size() + need > countrytext::kPrefixListWidth) {
-      ++left;
-      continue;
-    }
-    if (!list.empty()) list += ',';
-    list += t;
-  }
-  return left;
+// Appends a token to a prefix list unless the list would pass its 511
+// characters; false then.
+bool appendToList(std::string& list, const std::string& token) {
+  const std::size_t need = token.size() + (list.empty() ? 0 : 1);
+  if (list.size() + need > countrytext::kPrefixListWidth) return false;
+  if (!list.empty()) list += ',';
+  list += token;
+  return true;
 }
 
 // Keeps the tables' totals within what the prefix library loads: tokens
@@ -361,18 +355,11 @@ int main(int argc, char** argv) {
     // Dated tokens first, so that the length limit never cuts them. When
     // the plain prefixes do not all fit in the list, those that decide the
     // most of the given calls are kept.
-    auto append = [&line](const std::string& token) {
-      const std::size_t need = token.size() + (line.prefixList.empty() ? 0 : 1);
-      if (line.prefixList.size() + need > countrytext::kPrefixListWidth) return false;
-      if (!line.prefixList.empty()) line.prefixList += ',';
-      line.prefixList += token;
-      return true;
-    };
     if (const auto s = sharedTokens.find(e.key); s != sharedTokens.end()) {
       for (const std::string& t : s->second) {
         if (!shared.take(t.substr(0, t.find_first_of("<>"))))
           ++report.cutForTables;
-        else if (!append(t))
+        else if (!appendToList(line.prefixList, t))
           ++report.cutForListLength;
       }
       sharedTokens.erase(s);
@@ -394,7 +381,7 @@ int main(int argc, char** argv) {
       else if (!alternate.take(p))
         ++report.cutForTables;
       else
-        append(p);
+        appendToList(line.prefixList, p);
     }
     if (line.prefixList.empty()) ++emptyLists;
     (e.counted ? active : uncounted)++;
@@ -420,13 +407,11 @@ int main(int argc, char** argv) {
     line.ituZone = d.itu;
     line.status = "D";
     line.date = d.deleted;
-    std::vector<std::string> tokens;
     for (const std::string& t : split(d.prefixes, ','))
-      if (deleted.take(t))
-        tokens.push_back(t);
-      else
+      if (!deleted.take(t))
         ++report.cutForTables;
-    joinList(tokens, line.prefixList);
+      else if (!appendToList(line.prefixList, t))
+        ++report.cutForListLength;
     lines.push_back(std::move(line));
   }
 
