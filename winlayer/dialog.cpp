@@ -104,6 +104,7 @@ LRESULT dialogWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam
   if (window == nullptr) return 0;
   if (!window->dialog) return DefWindowProc(handle, message, wParam, lParam);
   window->dialog->msgResult = 0;
+  if (message == WM_DESTROY && !window->dialog->modal) kswin::host().dialogClosed(handle);
   const INT_PTR handled = window->dialog->proc(handle, message, wParam, lParam);
   if (message == WM_INITDIALOG) return handled;
   if (handled) return window->dialog ? window->dialog->msgResult : 0;
@@ -263,12 +264,6 @@ LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       PostMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
       return 0;
-    case WM_DESTROY: {
-      WindowPtr window = find(dialog);
-      if (window != nullptr && window->dialog && !window->dialog->modal)
-        kswin::host().dialogClosed(dialog);
-      return 0;
-    }
     default: return DefWindowProc(dialog, message, wParam, lParam);
   }
 }

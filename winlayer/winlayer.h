@@ -701,9 +701,11 @@ void failNextPrintStep(std::string_view step);
 
 /* ---- Between processes -------------------------------------------------
  * A window published here can be found by FindWindow(className, NULL) in
- * every process of this user and sent or posted messages (numbers only:
- * pointer parameters do not cross). The socket lives in $XDG_RUNTIME_DIR,
- * else the settings directory. Publishing starts a listening thread;
+ * every process of this user and sent or posted messages: the suite's own
+ * (WM_USER and up), WM_CLOSE and WM_NULL, whose parameters cross as numbers.
+ * The platform's messages that carry pointers do not cross (they fail).
+ * The socket lives in $XDG_RUNTIME_DIR, else the settings directory, in a
+ * directory only this user may enter. Publishing starts a listening thread;
  * the window answers from its own message loop. */
 bool publishWindow(HWND window);
 void unpublishWindow(HWND window);
