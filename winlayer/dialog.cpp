@@ -178,48 +178,40 @@ INT_PTR DialogBoxParam(HINSTANCE, const char* name, HWND owner, DLGPROC proc, LP
   }
   bool quit = false;
   int quitCode = 0;
-  while (IsWindow(dialog) && window->dialog && !window->dialog->ended) {
+  // Hands a message to the dialog's keyboard handling or its window; a quit
+  // request ends the dialog and goes on to the outer loop.
+  auto deliver = [&](MSG& msg) {
+    if (msg.message == WM_QUIT) {
+      quit = true;
+      quitCode = static_cast<int>(msg.wParam);
+      EndDialog(dialog, IDCANCEL);
+    } else if (!IsDialogMessage(dialog, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+    }
+  };
+  while (!quit && IsWindow(dialog) && !window->dialog->ended) {
     MSG msg;
     if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        // Ends the dialog; the quit request goes on to the outer loop.
-        quit = true;
-        quitCode = static_cast<int>(msg.wParam);
-        EndDialog(dialog, IDCANCEL);
-        break;
-      }
-      if (!IsDialogMessage(dialog, &msg)) {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-      }
+      deliver(msg);
       continue;
     }
     switch (kswin::host().dialogIdle(dialog, window->dialog->name)) {
       case kswin::IdleAction::acted: break;
-      case kswin::IdleAction::wait: {
-        // Wait for input the same way GetMessage does, then look again.
-        if (GetMessage(&msg, nullptr, 0, 0) == FALSE) {
-          quit = true;
-          quitCode = static_cast<int>(msg.wParam);
-          EndDialog(dialog, IDCANCEL);
-          break;
-        }
-        if (!IsDialogMessage(dialog, &msg)) {
-          TranslateMessage(&msg);
-          DispatchMessage(&msg);
-        }
+      case kswin::IdleAction::wait:
+        // Wait for input the way GetMessage does.
+        GetMessage(&msg, nullptr, 0, 0);
+        deliver(msg);
         break;
-      }
       case kswin::IdleAction::stop:
         // Nobody will answer: the dialog is cancelled as with Esc, and ended
         // outright if its procedure does not end it.
         SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        if (IsWindow(dialog) && window->dialog && !window->dialog->ended)
-          EndDialog(dialog, IDCANCEL);
+        if (IsWindow(dialog) && !window->dialog->ended) EndDialog(dialog, IDCANCEL);
         break;
     }
   }
-  const INT_PTR result = window->dialog ? window->dialog->result : IDCANCEL;
+  const INT_PTR result = window->dialog->result;
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   if (IsWindow(dialog)) {
     kswin::host().dialogClosed(dialog);
