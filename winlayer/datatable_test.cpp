@@ -208,6 +208,15 @@ TEST_F(DataTable, SortingByThreeKeys) {
   EXPECT_EQ(send(DT_SETSORTKEY, 1, 4), DT_ERR_NULL_VALUE);
 }
 
+TEST_F(DataTable, ItsLibraryLoadsUnlessATestRemovesIt) {
+  EXPECT_NE(LoadLibrary("pvdtbl.dll"), nullptr);
+  kswin::setLibraryMissing(DT_LIBRARY_NAME, true);
+  EXPECT_EQ(LoadLibrary("PVDTBL.DLL"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  kswin::setLibraryMissing(DT_LIBRARY_NAME, false);
+  EXPECT_NE(LoadLibrary("PVDTBL.DLL"), nullptr);
+}
+
 TEST_F(DataTable, RecordSizesOfTheSuitesTables) {
   // The detail row: 17 columns, a 16-bit zone at 14 and a 32-bit address at 108.
   const int detail[][2] = {{135, 2}, {135, 6}, {135, 6}, {130, 2}, {135, 3}, {135, 5},
