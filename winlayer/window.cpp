@@ -415,6 +415,16 @@ HWND GetFocus(void) {
 BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
   WindowPtr window = find(handle);
   if (window == nullptr || window->remotePeer) return FALSE;
+  if (!window->child) {
+    const RECT screen = kswin::desktopRect();
+    MINMAXINFO limits{{0, 0}, {screen.right, screen.bottom}, {0, 0}, {0, 0},
+                      {screen.right, screen.bottom}};
+    SendMessage(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    width = std::clamp<int>(width, limits.ptMinTrackSize.x,
+                            std::max(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x));
+    height = std::clamp<int>(height, limits.ptMinTrackSize.y,
+                             std::max(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y));
+  }
   const RECT before = window->rect;
   window->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
   if (window->showState != SW_SHOWMAXIMIZED && window->showState != SW_SHOWMINIMIZED)

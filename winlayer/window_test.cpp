@@ -46,6 +46,10 @@ LRESULT recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 11;
   }
   if (message == WM_USER + 9) return static_cast<LRESULT>(wParam * 2);
+  if (message == WM_GETMINMAXINFO && title == "small") {
+    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{640, 320};  // 80 by 20
+    return 0;
+  }
   if (message == WM_DESTROY && quitOnDestroy && title == "main") PostQuitMessage(7);
   return DefWindowProc(window, message, wParam, lParam);
 }
@@ -232,6 +236,32 @@ TEST_F(Windows, PlacementGeometryAndFinding) {
   FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, GetLastError(), 0, text, sizeof text, nullptr);
   EXPECT_STREQ(text, "Cannot find window class.\r\n");
   DestroyWindow(main);
+}
+
+TEST_F(Windows, TopLevelWindowsKeepTheirMinimumTrackingSize) {
+  HWND small = make("small");
+  MoveWindow(small, 0, 0, 100, 900, TRUE);
+  RECT rect;
+  GetWindowRect(small, &rect);
+  EXPECT_EQ(rect.right - rect.left, 640);
+  EXPECT_EQ(rect.bottom - rect.top, 900);
+  MoveWindow(small, 0, 0, 5000, 5000, TRUE);  // never larger than the screen
+  GetWindowRect(small, &rect);
+  EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+  // Centred on its owner when it fits there, else on the screen.
+  HWND box = make("box");
+  MoveWindow(box, 0, 0, 100, 50, TRUE);
+  MoveWindow(small, 100, 100, 700, 400, TRUE);
+  kswin::centreWindow(box, small);
+  GetWindowRect(box, &rect);
+  EXPECT_EQ(rect.left, 400);
+  EXPECT_EQ(rect.top, 275);
+  MoveWindow(small, -600, 0, 700, 400, TRUE);
+  kswin::centreWindow(box, small);
+  GetWindowRect(box, &rect);
+  EXPECT_EQ(rect.left, (1280 - 100) / 2);
+  DestroyWindow(box);
+  DestroyWindow(small);
 }
 
 TEST_F(Windows, SubclassingChainsToTheOldProcedure) {

@@ -23,6 +23,8 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT style);
 /* Cursor shapes and mouse capture. LoadCursor(NULL, IDC_WAIT) is the
  * hourglass; SetCursor returns the shape it replaced. */
 HCURSOR LoadCursor(void* instance, const char* name);
+/* An icon: a token the window classes keep (nothing is drawn). */
+HICON LoadIcon(HINSTANCE instance, const char* name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor(void);
 HWND SetCapture(HWND window);
@@ -96,6 +98,8 @@ BOOL EnableWindow(HWND window, BOOL enable);
 BOOL IsWindowEnabled(HWND window);
 HWND SetFocus(HWND window);
 HWND GetFocus(void);
+/* A top-level window asks WM_GETMINMAXINFO and keeps within its tracking
+ * sizes, as when a person sizes it. */
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL GetWindowRect(HWND window, RECT* rect);
