@@ -213,7 +213,9 @@ TEST_F(Windows, PlacementGeometryAndFinding) {
   GetWindowRect(child, &rect);
   EXPECT_EQ(rect.left, 15);  // in screen coordinates
   EXPECT_EQ(rect.top, 26);
-  ShowWindow(main, SW_SHOWMAXIMIZED);
+  seen.clear();
+  ShowWindow(main, SW_SHOWMAXIMIZED);  // shown maximized at once: it hears its new size
+  EXPECT_EQ(seen, (std::vector<std::string>{"main:show", "main:size"}));
   EXPECT_TRUE(IsZoomed(main));
   WINDOWPLACEMENT placement{};
   GetWindowPlacement(main, &placement);
