@@ -11,6 +11,7 @@ int runNow(std::span<char*> args);
 int runBand(std::span<char*> args);
 int runMode(std::span<char*> args);
 int runState(std::span<char*> args);
+int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
 
 namespace {
@@ -32,6 +33,17 @@ const Command table[] = {
     {"mode", "MODE...", "which mode families a mode word belongs to", "", runMode},
     {"state", "ABBREV...", "a US state's CQ and ITU zones, or an ARRL section's state", "",
      runState},
+    {"setup", "[DIR]", "make the dictionary directory, logbook skeletons and KESTREL.INI",
+     "Makes the settings directory ($KESTREL_HOME, else ~/.kestrel) and the\n"
+     "dictionary directory: DIR if given, else the DictPath already in\n"
+     "KESTREL.INI, else <settings>/dict. Writes the logbook skeletons\n"
+     "LOGDBD.SKL ... LOGK02.SKL there (replacing older ones; they hold no data)\n"
+     "and makes the reference databases COUNTRY, USCOUNTY, QSLMGR and IOTA that\n"
+     "are missing; ones already there are kept as they are. In KESTREL.INI it\n"
+     "sets Database/DictPath to the dictionary directory and adds the Settings\n"
+     "keys that are missing (PowerLevel, DateFormat, TimeZone, OtherZone);\n"
+     "values already set are kept. Safe to run again.",
+     runSetup},
     {"host", "[--exit-after N] | --send|--post MESSAGE [WPARAM [LPARAM]]",
      "play the main logbook window that the suite's programs send messages to",
      "Publishes a window of class Kestrel4WClass for this user, prints every\n"

@@ -4,8 +4,10 @@
 
 namespace ksimport {
 
-LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const RecordSink& sink) {
+LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const RecordSink& sink,
+                        long* endsBeforeHeader) {
   bool headerSeen = false;
+  if (endsBeforeHeader) *endsBeforeHeader = 0;
   AdifField field;
   builder.reset();
   for (;;) {
@@ -16,7 +18,10 @@ LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const Re
     if (strcasecmp(field.name, "EOH") == 0) {
       headerSeen = true;
     } else if (strcasecmp(field.name, "EOR") == 0) {
-      if (!headerSeen) continue;
+      if (!headerSeen) {
+        if (endsBeforeHeader) ++*endsBeforeHeader;
+        continue;
+      }
       builder.finish();
       const bool goOn = sink(builder);
       builder.reset();

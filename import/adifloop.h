@@ -18,8 +18,10 @@ enum class LoopEnd { EndOfFile, ReadError, Stopped };
 
 // Reads `reader` to its end. The header ends at "EOH", or before the first
 // character when the file starts with "<"; an "EOR" before that ends nothing.
-// Tags after the last "EOR" make no record.
-LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const RecordSink& sink);
+// Tags after the last "EOR" make no record. `endsBeforeHeader`, when given,
+// counts the "EOR" tags passed over because no header end had come.
+LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const RecordSink& sink,
+                        long* endsBeforeHeader = nullptr);
 
 }  // namespace ksimport
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "recdb/recdb.h"
 
@@ -265,6 +266,16 @@ const recdb::SchemaDef& country();
 const recdb::SchemaDef& iota();
 const recdb::SchemaDef& qslManager();
 const recdb::SchemaDef& county();
+
+// Writes the six logbook skeletons ("LOGDBD.SKL" ...) into the dictionary
+// directory `dictDir`, replacing older ones (they hold no data). Returns a
+// result of recdb/recdb.h, with a message in `error`.
+int writeLogbookSkeletons(const std::string& dictDir, std::string& error);
+
+// Creates the empty reference database `name` ("COUNTRY" ...) of `schema` in
+// `dictDir`; refuses (RECDB_E_BUSY) when any of its files exists.
+int writeReferenceDatabase(const recdb::SchemaDef& schema, const std::string& dictDir,
+                           const std::string& name, std::string& error);
 }  // namespace logschema
 
 // ---------------------------------------------------------------------------

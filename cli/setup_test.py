@@ -1,0 +1,94 @@
+"""kestrel setup as a user meets it, and a logbook made from its skeletons by
+a program in another language through librecdb.so's C interface."""
+import ctypes
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+kestrel, librecdb = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def expect(label, condition, detail=""):
+    if not condition:
+        failures.append(f"{label}: {detail}")
+
+
+def ini(home):
+    with open(os.path.join(home, "KESTREL.INI")) as f:
+        return f.read()
+
+
+with tempfile.TemporaryDirectory() as top:
+    home = os.path.join(top, "home")
+    dictdir = os.path.join(top, "dict")
+    env = dict(os.environ, KESTREL_HOME=home)
+
+    def run(*args):
+        done = subprocess.run([kestrel, *args], capture_output=True, text=True, env=env)
+        return done.returncode, done.stdout, done.stderr
+
+    status, out, err = run("setup", dictdir)
+    expect("setup exits 0", status == 0, err)
+    for name in ("LOGDBD.SKL", "LOGDAT.SKL", "LOGDA1.SKL", "LOGKEY.SKL", "LOGK01.SKL",
+                 "LOGK02.SKL", "COUNTRY.DBD", "COUNTRY.DAT", "USCOUNTY.DBD", "QSLMGR.DAT",
+                 "IOTA.KEY"):
+        expect(f"setup writes {name}", os.path.isfile(os.path.join(dictdir, name)))
+    text = ini(home)
+    expect("DictPath ends with a separator", f"DictPath={dictdir}/" in text, text)
+    for line in ("PowerLevel=0", "DateFormat=0", "TimeZone=0", "OtherZone=15000"):
+        expect(f"default {line}", line in text, text)
+
+    # The user's settings and reference data survive a second run.
+    with open(os.path.join(home, "KESTREL.INI"), "w") as f:
+        f.write(text.replace("DateFormat=0", "DateFormat=2"))
+    country = open(os.path.join(dictdir, "COUNTRY.DAT"), "rb").read()
+    status, out, err = run("setup")
+    expect("second setup exits 0", status == 0, err)
+    expect("second setup keeps COUNTRY", "kept COUNTRY" in out, out)
+    expect("COUNTRY untouched", open(os.path.join(dictdir, "COUNTRY.DAT"), "rb").read() == country)
+    text = ini(home)
+    expect("DateFormat kept", "DateFormat=2" in text and "DateFormat=0" not in text, text)
+    expect("DictPath kept", f"DictPath={dictdir}/" in text, text)
+
+    status, out, err = run("setup", "a", "b")
+    expect("two directories is a usage error", status == 2, err)
+    status, out, err = run("help", "setup")
+    expect("help setup", status == 0 and "Safe to run again" in out, out)
+
+    # A new logbook from the skeletons, as the import program makes one: the
+    # dictionary copied with its file names rewritten, the other files copied.
+    logs = os.path.join(top, "logs")
+    os.mkdir(logs)
+    base = os.path.join(logs, "FIELDDAY")
+    dbd = bytearray(open(os.path.join(dictdir, "LOGDBD.SKL"), "rb").read())
+    for offset, ext in ((22, ".DAT"), (82, ".KEY"), (142, ".K01"), (202, ".DA1"), (262, ".K02")):
+        name = b"FIELDDAY" + ext.encode()
+        dbd[offset:offset + 60] = name + bytes(60 - len(name))
+    open(base + ".DBD", "wb").write(dbd)
+    for ext in ("DAT", "DA1", "KEY", "K01", "K02"):
+        shutil.copyfile(os.path.join(dictdir, f"LOG{ext}.SKL"), f"{base}.{ext}")
+
+    lib = ctypes.CDLL(librecdb)
+    task = ctypes.c_void_p()
+    expect("dbOpenTask", lib.dbOpenTask(ctypes.byref(task)) == 0)
+    expect("dbOpen", lib.dbOpen(base.encode(), b"o", task) == 0)
+    for n in (0, 1, 2, 4, 3):
+        expect(f"dbInitFile {n}", lib.dbInitFile(n, task, 0) == 0)
+    record = bytearray(228)
+    record[0:4] = b"W1AW"
+    record[40:42] = b"CW"
+    record[204:206] = (20).to_bytes(2, "little")
+    buf = (ctypes.c_char * 228).from_buffer(record)
+    expect("dbRecordCreate", lib.dbRecordCreate(10000, buf, task, 0) == 0)
+    expect("dbKeyFind on mode", lib.dbKeyFind(ctypes.c_long(5), b"CW", task, 0) == 0)
+    back = (ctypes.c_char * 228)()
+    expect("dbRecordRead", lib.dbRecordRead(back, task, 0) == 0 and back.raw[:4] == b"W1AW")
+    expect("dbKeyFind of a missing value", lib.dbKeyFind(ctypes.c_long(5), b"SSB", task, 0) == 1)
+    expect("dbCloseTask", lib.dbCloseTask(task) == 0)
+
+for failure in failures:
+    print("FAIL", failure)
+sys.exit(1 if failures else 0)

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "keybld/kskeybld.h"
+#include "recdb/testdb.h"
+#include "winlayer/winlayer.h"
+
+namespace {
+
+using namespace recdb::testing;
+
+class Rebuild : public LogbookTest {
+ protected:
+  // A small logbook: contacts that carry optional keys by the rules, one
+  // that carries one against them, a header and tallies.
+  void fill() {
+    LogRecord us = contact("W1AW", 100, "CW", "K", 2, 5);
+    KS_SET(us.state, "CT");
+    KS_SET(us.grid, "FN31");
+    us.countyNumber = 7;
+    us.tagged = 1;
+    create(us);
+    for (long field : logfield::kOptionalKeys) ASSERT_EQ(dbKeyStore(field, task, 0), RECDB_OK);
+    LogRecord dx = contact("JA1XX", 101, "SSB", "JA", 20, 25);
+    KS_SET(dx.grid, "PM95");  // HF: no grid key
+    create(dx);
+    ASSERT_EQ(dbKeyStore(logfield::kGrid, task, 0), RECDB_OK);  // against the rules
+    LogHeader header = newLogHeader();
+    ASSERT_EQ(dbRecordCreate(kLogHeaderType, &header, task, 0), RECDB_OK);
+    CountryTally tally{};
+    KS_SET(tally.prefix, "JA");
+    ASSERT_EQ(dbRecordCreate(kCountryTallyType, &tally, task, 0), RECDB_OK);
+  }
+
+  void expectWholeKeys() {
+    EXPECT_EQ(dbKeyFind(logfield::kMode, "CW", task, 0), RECDB_OK);
+    EXPECT_EQ(dbKeyFind(logfield::kPrefix, "JA", task, 0), RECDB_OK);
+    EXPECT_EQ(dbKeyFind(logfield::kHeaderMarker, "XXX", task, 0), RECDB_OK);
+    EXPECT_EQ(dbKeyFind(logfield::kCountryTallyPrefix, "JA", task, 0), RECDB_OK);
+    EXPECT_EQ(dbKeyFind(logfield::kState, "CT", task, 0), RECDB_OK);
+    std::int32_t county = 7;
+    EXPECT_EQ(dbKeyFind(logfield::kCountyNumber, &county, task, 0), RECDB_OK);
+    struct {
+      std::uint16_t band;
+      char grid[7];
+    } bandGrid{2, "FN31"};
+    EXPECT_EQ(dbKeyFind(logfield::kBandGrid, &bandGrid, task, 0), RECDB_OK);
+    EXPECT_EQ(dbKeyFind(logfield::kGrid, "PM95", task, 0), RECDB_NOTFOUND);
+  }
+};
+
+TEST_F(Rebuild, RepairsALogbookWhoseKeyFilesWereEmptied) {
+  fill();
+  ASSERT_EQ(dbClose(task), RECDB_OK);
+  for (const char* file : {"LOG.KEY", "LOG.K01", "LOG.K02"})
+    std::filesystem::resize_file(dir / file, 0);
+  ASSERT_EQ(dbOpen(base().c_str(), "o", task), RECDB_OK);
+  EXPECT_EQ(dbKeyFind(logfield::kMode, "CW", task, 0), RECDB_NOTFOUND);
+
+  kswin::HeadlessHost host;
+  kswin::ScopedHost scoped(host);
+  ASSERT_EQ(RebuildKeys(nullptr, task), 1);
+  expectWholeKeys();
+  ASSERT_EQ(host.boxes().size(), 1u);
+  EXPECT_EQ(host.boxes()[0].caption, "Rebuild Keys");
+  // 2 contacts x 10 automatic keys + 7 optional of the US contact, header, tally.
+  EXPECT_NE(host.boxes()[0].text.find("29 missing key entries restored"), std::string::npos)
+      << host.boxes()[0].text;
+
+  // A sound logbook is rebuilt without a word.
+  host.clear();
+  ASSERT_EQ(RebuildKeys(nullptr, task), 1);
+  EXPECT_TRUE(host.boxes().empty());
+  expectWholeKeys();
+}
+
+TEST_F(Rebuild, DropsOptionalEntriesAgainstTheRules) {
+  fill();
+  kskeybld::Report report = kskeybld::rebuild(task, {});
+  EXPECT_EQ(report.result, RECDB_OK);
+  EXPECT_EQ(report.records, 4);
+  EXPECT_EQ(report.restored, 0);
+  EXPECT_EQ(report.removed, 1);  // the HF contact's grid
+  expectWholeKeys();
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+/* KSKEYBLD: rebuilds every key of a logbook from its records.
+ *
+ * Export table (ordinal order):
+ *    2 RebuildKeys
+ *
+ * RebuildKeys(window, task) rebuilds the keys of database 0 of `task`: every
+ * record gets its automatic keys back, and the optional keys by the rules
+ * the suite stores them under (state keys for a valid state under a US
+ * prefix, grid keys for a grid on a VHF/UHF band, the county key for a
+ * positive county number, the tag key for a tagged contact); entries that
+ * point at no record are dropped. When anything had to be repaired it says
+ * what in a message box owned by `window`. Returns 1 when done, 0 when the
+ * logbook could not be read or written (the reason is shown).
+ */
+#ifndef KESTREL_KEYBLD_KSKEYBLD_H
+#define KESTREL_KEYBLD_KSKEYBLD_H
+
+#include "import/dbengine.h"
+#include "winlayer/wintypes.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+int RebuildKeys(HWND window, DB_TASK* task);
+
+#ifdef __cplusplus
+}
+
+#include <functional>
+#include <string>
+
+namespace kskeybld {
+
+struct Report {
+  long records = 0;    // records whose keys were rebuilt
+  long restored = 0;   // key entries a record lacked and now has
+  long removed = 0;    // optional entries a record had against the rules
+  long refused = 0;    // unique values held by an earlier record: left out
+  int result = 0;      // engine result of the step that failed, else 0
+  std::string failure; // what failed
+  bool repaired() const { return restored != 0 || removed != 0 || refused != 0; }
+  std::string text() const;
+};
+
+/* The rebuild itself; `progress` (may be empty) hears the running count of
+ * records every so often and twice per pass at the end. */
+Report rebuild(DB_TASK* task, const std::function<void(const char* pass, long count)>& progress);
+
+}  // namespace kskeybld
+#endif
+
+#endif

@@ -1,0 +1,158 @@
+#include <cstdio>
+#include <vector>
+
+#include "funct/ksfunct.h"
+#include "import/logschema.h"
+#include "keybld/kskeybld.h"
+#include "recdb/recdb.h"
+#include "winlayer/winlayer.h"
+
+namespace kskeybld {
+
+namespace {
+
+constexpr int kDb = 0;
+constexpr long kProgressEvery = 5000;
+
+// The keys of each logbook record type, in a fixed order (bit i of a mask).
+struct TypeKeys {
+  int type;
+  std::vector<long> keys;
+};
+
+const std::vector<TypeKeys>& logbookKeys() {
+  static const std::vector<TypeKeys> types = [] {
+    std::vector<TypeKeys> out;
+    std::vector<long> contact(std::begin(logfield::kAutomaticKeys),
+                              std::end(logfield::kAutomaticKeys));
+    contact.insert(contact.end(), std::begin(logfield::kOptionalKeys),
+                   std::end(logfield::kOptionalKeys));
+    out.push_back({kLogRecordType, contact});
+    out.push_back({kLogHeaderType, {logfield::kHeaderMarker}});
+    out.push_back({kCountryTallyType, {logfield::kCountryTallyPrefix}});
+    out.push_back({kZoneTallyType, {logfield::kZoneTallyZone}});
+    out.push_back({kStateTallyType, {logfield::kStateTallyState}});
+    out.push_back({kGridTallyType, {logfield::kGridTallyGrid}});
+    return out;
+  }();
+  return types;
+}
+
+// Whether a contact belongs in key `field` by the rules the suite stores
+// optional keys under; automatic keys always.
+bool belongs(const LogRecord& r, long field) {
+  switch (field) {
+    case logfield::kState:
+    case logfield::kBandState:
+    case logfield::kStateMode:
+      return isUSA(r.prefix) && isState(r.state);
+    case logfield::kGrid:
+    case logfield::kBandGrid:
+      return r.grid[0] != '\0' && isVHFUHF(r.band);
+    case logfield::kCountyNumber:
+      return r.countyNumber > 0;
+    case logfield::kTagged:
+      return r.tagged != 0;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+std::string Report::text() const {
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "Keys rebuilt for %ld records.\n%ld missing key entries restored.\n"
+                "%ld key entries removed that broke the rules.",
+                records, restored, removed);
+  std::string out = text;
+  if (refused != 0)
+    out += "\n" + std::to_string(refused) +
+           " records hold a value that an earlier record holds in a unique key and "
+           "were left out of it.";
+  return out;
+}
+
+Report rebuild(DB_TASK* task, const std::function<void(const char*, long)>& progress) {
+  Report report;
+  auto failed = [&](int rc, const char* what) {
+    report.result = rc;
+    report.failure = std::string(what) + ": " + dbResultText(rc);
+    return report;
+  };
+  // What each record is in now, before the key files are emptied.
+  std::vector<std::vector<std::uint32_t>> had;
+  long seen = 0;
+  for (const TypeKeys& t : logbookKeys()) {
+    had.emplace_back();
+    for (int rc = dbRecordFirst(t.type, task, kDb); rc == RECDB_OK; rc = dbRecordNext(task, kDb)) {
+      std::uint32_t mask = 0;
+      for (std::size_t i = 0; i < t.keys.size(); ++i)
+        if (dbKeyExists(t.keys[i], task, kDb) == RECDB_OK) mask |= 1u << i;
+      had.back().push_back(mask);
+      if (progress && ++seen % kProgressEvery == 0) progress("checking", seen);
+    }
+  }
+  if (progress) progress("checking", seen);
+
+  for (int file : {kLogFileKey, kLogFileK01, kLogFileK02})
+    if (int rc = dbInitFile(file, task, kDb); rc != RECDB_OK) return failed(rc, "emptying a key file");
+
+  for (std::size_t n = 0; n < logbookKeys().size(); ++n) {
+    const TypeKeys& t = logbookKeys()[n];
+    std::size_t index = 0;
+    for (int rc = dbRecordFirst(t.type, task, kDb); rc == RECDB_OK;
+         rc = dbRecordNext(task, kDb), ++index) {
+      LogRecord contact{};
+      if (t.type == kLogRecordType) {
+        if (int read = dbRecordRead(&contact, task, kDb); read != RECDB_OK)
+          return failed(read, "reading a contact");
+      }
+      // Records added behind the first pass's back have no "before".
+      std::uint32_t before = index < had[n].size() ? had[n][index] : 0;
+      for (std::size_t i = 0; i < t.keys.size(); ++i) {
+        bool was = before & (1u << i);
+        if (t.type == kLogRecordType && !belongs(contact, t.keys[i])) {
+          report.removed += was;
+          continue;
+        }
+        int stored = dbKeyStore(t.keys[i], task, kDb);
+        if (stored == RECDB_DUPLICATE) {
+          ++report.refused;
+          continue;
+        }
+        if (stored != RECDB_OK) return failed(stored, "storing a key");
+        report.restored += !was;
+      }
+      ++report.records;
+      if (progress && report.records % kProgressEvery == 0) progress("rebuilding", report.records);
+    }
+  }
+  if (progress) progress("rebuilding", report.records);
+  return report;
+}
+
+}  // namespace kskeybld
+
+extern "C" int RebuildKeys(HWND window, DB_TASK* task) {
+  try {
+    WaitCursor(window, 1);
+    kskeybld::Report report = kskeybld::rebuild(task, {});
+    WaitCursor(window, 0);
+    if (report.result != RECDB_OK) {
+      std::string text = "The keys could not be rebuilt (" + report.failure +
+                         ").\nRun Rebuild Keys again before using the logbook.";
+      MessageBox(window, text.c_str(), "Rebuild Keys", MB_OK | MB_ICONERROR);
+      return 0;
+    }
+    if (report.repaired())
+      MessageBox(window, report.text().c_str(), "Rebuild Keys", MB_OK | MB_ICONINFORMATION);
+    return 1;
+  } catch (...) {
+    WaitCursor(window, 0);
+    MessageBox(window, "Not enough memory to rebuild the keys.", "Rebuild Keys",
+               MB_OK | MB_ICONERROR);
+    return 0;
+  }
+}

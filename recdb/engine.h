@@ -1,0 +1,170 @@
+// One open database: its schema, its SQLite connection with every file
+// attached, the prepared statements, the write batch and the currency.
+#ifndef KESTREL_RECDB_ENGINE_H
+#define KESTREL_RECDB_ENGINE_H
+
+#include <sqlite3.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "import/dbengine.h"
+#include "recdb/schema.h"
+
+namespace recdb {
+
+class Statement {
+ public:
+  Statement() = default;
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(Statement&& other) noexcept : stmt_(other.stmt_) { other.stmt_ = nullptr; }
+  Statement& operator=(Statement&& other) noexcept {
+    std::swap(stmt_, other.stmt_);
+    return *this;
+  }
+  int prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    return sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+  }
+  sqlite3_stmt* get() const { return stmt_; }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Writes are committed after this many operations or this long after the
+// batch's first write, whichever comes first. A commit writes every page the
+// batch touched, and inserts land all over the keys, so batches are long.
+// RECDB_BATCH="writes,milliseconds" in the environment overrides both.
+inline constexpr int kBatchWrites = 200000;
+inline constexpr std::chrono::milliseconds kBatchTime{5000};
+
+// Records of one data file hold row numbers below 2^24.
+inline constexpr std::int64_t kMaxRow = 0xFFFFFF;
+
+inline DB_ADDR makeAddress(int file, std::int64_t row) {
+  return static_cast<DB_ADDR>(static_cast<std::uint32_t>(file) << 24 |
+                              static_cast<std::uint32_t>(row));
+}
+inline int addressFile(DB_ADDR address) { return static_cast<std::uint32_t>(address) >> 24; }
+inline std::int64_t addressRow(DB_ADDR address) { return address & kMaxRow; }
+
+class Database {
+ public:
+  // Opens the database `name` (path without extension; its dictionary is
+  // name + ".DBD").
+  static int open(const std::string& name, std::unique_ptr<Database>& out, std::string& error);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // Commits what is pending; the database stays open.
+  int commit();
+  // Commits and releases everything; later calls fail.
+  int close();
+
+  int create(int type, const void* record);
+  int read(void* record);
+  int write(const void* record);
+  int remove();
+  int first(int type);
+  int next();
+  int keyFind(long field, const void* value);
+  int keyNext(long field);
+  int keyStore(long field);
+  int keyExists(long field);
+  int keyDelete(long field);
+  int currentGet(DB_ADDR* address) const;
+  int currentSet(DB_ADDR address);
+  int currencySave(void** block, int* size) const;
+  int currencyRestore(const void* block);
+  int initFile(int file);
+  int checkType(int type) const;
+  int afterFind() const { return current_ != 0 ? RECDB_OK : RECDB_NOCURRENT; }
+
+  const Schema& schema() const { return schema_; }
+  sqlite3* connection() const { return db_; }
+
+ private:
+  struct DataFile {
+    Statement insert, read, update, remove, scan;
+  };
+
+  struct Key {
+    const Field* field = nullptr;
+    Statement insert, remove, exists, holder, cursor;
+    // Currency: the entry last found on this key.
+    bool positioned = false;
+    bool live = false;  // `cursor` is stepping and stands on that entry
+    std::uint64_t generation = 0;
+    DB_ADDR address = 0;
+    std::uint16_t length = 0;
+    std::uint8_t value[kMaxKeyBytes];
+    std::uint8_t seek[kMaxKeyBytes];  // bound to `cursor` while it steps
+  };
+
+  Database() = default;
+  int prepareAll();
+  int beginWrite();
+  int endWrite(int result);
+  int fail(int sqliteResult);
+  // Reads the current record's bytes into `buffer` (record size); sets `type`.
+  int loadCurrent(std::uint8_t* buffer, const Record*& record);
+  int keyFieldOfCurrent(long number, const Record*& record, Key*& key, std::uint8_t* data);
+  int insertKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address);
+  int deleteKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address,
+                bool& removed);
+  bool holdsValue(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR except,
+                  int& result);
+  int stepKey(Key& key, bool reseek);
+  // Takes the entry `cursor` stands on as the key's and the task's current.
+  int takeEntry(Key& key, sqlite3_stmt* cursor);
+  // Resets a key or scan cursor, forgetting it as the current record's row.
+  void resetCursor(sqlite3_stmt* cursor);
+  void setCurrent(DB_ADDR address, int type, sqlite3_stmt* row = nullptr, int column = 0);
+  Key& keyOf(const Field& field) { return keys_[field.keySlot]; }
+
+  Schema schema_;
+  std::vector<std::uint8_t> scratch_;  // a stored record, as large as the largest
+  std::array<std::string, kFileSlots> paths_;
+  sqlite3* db_ = nullptr;
+  std::array<DataFile, kFileSlots> data_;
+  std::vector<Key> keys_;
+  Statement begin_, commit_;
+  bool inTransaction_ = false;
+  int pendingWrites_ = 0;
+  int batchWrites_ = kBatchWrites;
+  std::chrono::milliseconds batchTime_ = kBatchTime;
+  std::chrono::steady_clock::time_point batchStart_;
+  std::uint64_t generation_ = 1;  // moves on with every write
+  std::uint64_t serial_ = 0;      // tells this open database's currency blocks
+
+  // Currency.
+  DB_ADDR current_ = 0;
+  int currentType_ = 0;
+  int scanType_ = 0;
+  DB_ADDR scanAddress_ = 0;
+  bool scanLive_ = false;
+  std::uint64_t scanGeneration_ = 0;
+  // The statement standing on the current record with its data, if any, so
+  // that reading it right after a find, next or scan costs no lookup.
+  sqlite3_stmt* currentRow_ = nullptr;
+  int currentColumn_ = 0;
+  std::uint64_t currentGeneration_ = 0;
+};
+
+// Whether `block` starts as the engine's currency blocks do.
+bool isCurrencyBlock(const void* block);
+
+// Resolves `path` as the suite names files: backslashes are separators, and
+// a name that does not exist as given is matched without regard to case.
+std::string resolvePath(const std::string& path);
+
+}  // namespace recdb
+
+#endif

@@ -1,0 +1,104 @@
+// Compiles a schema into its dictionary and creates the database's empty files.
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "recdb/recdb.h"
+#include "recdb/schema.h"
+
+namespace recdb {
+
+namespace {
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string directoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// Creates `path` as a database holding the (empty) tables of file `file`.
+int createFile(const Schema& schema, int file, const std::string& path, std::string& error) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                           nullptr);
+  if (rc == SQLITE_OK) {
+    // Key files take small pages: inserts land all over a key, and small
+    // pages keep the pages they touch in less memory.
+    std::string sql = schema.keyFile[file] ? "PRAGMA page_size=4096;" : "";
+    sql += "BEGIN;" + fileTablesSql(schema, file, "main") + "COMMIT;";
+    rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  }
+  if (rc != SQLITE_OK) error = "cannot create " + path + ": " + sqlite3_errmsg(db);
+  sqlite3_close(db);
+  return rc == SQLITE_OK ? RECDB_OK : RECDB_E_IO;
+}
+
+}  // namespace
+
+int writeDatabase(const SchemaDef& def, const std::string& dictionaryPath,
+                  const std::array<std::string, kFileSlots>& fileNames, bool replace,
+                  std::string& error) {
+  Schema schema = compileSchema(def, error);
+  if (!error.empty()) {
+    error = std::string(def.name ? def.name : "schema") + ": " + error;
+    return RECDB_E_DICT;
+  }
+  const std::string dir = directoryOf(dictionaryPath);
+  std::array<std::string, kFileSlots> paths;
+  for (int i = 0; i < kFileSlots; ++i) {
+    bool used = schema.dataFile[i] || schema.keyFile[i];
+    if (used != !fileNames[i].empty() || fileNames[i].find('/') != std::string::npos ||
+        fileNames[i].size() >= kSlotSize) {
+      error = "file " + std::to_string(i) + " is not named as the schema needs";
+      return RECDB_E_ARG;
+    }
+    if (used) paths[i] = dir + fileNames[i];
+  }
+  if (!replace) {
+    for (const std::string& path : paths) {
+      if (path.empty() || !exists(path)) continue;
+      error = path + " exists";
+      return RECDB_E_BUSY;
+    }
+    if (exists(dictionaryPath)) {
+      error = dictionaryPath + " exists";
+      return RECDB_E_BUSY;
+    }
+  }
+  for (int i = 0; i < kFileSlots; ++i) {
+    if (paths[i].empty()) continue;
+    ::unlink(paths[i].c_str());
+    ::unlink((paths[i] + "-journal").c_str());
+    int rc = createFile(schema, i, paths[i], error);
+    if (rc != RECDB_OK) return rc;
+  }
+  // The dictionary goes in last and whole, so a database without one was
+  // never finished.
+  std::vector<std::uint8_t> bytes = encodeDictionary(schema, fileNames);
+  std::string temporary = dictionaryPath + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+      error = "cannot write " + temporary;
+      ::unlink(temporary.c_str());
+      return RECDB_E_IO;
+    }
+  }
+  if (std::rename(temporary.c_str(), dictionaryPath.c_str()) != 0) {
+    error = "cannot write " + dictionaryPath;
+    ::unlink(temporary.c_str());
+    return RECDB_E_IO;
+  }
+  return RECDB_OK;
+}
+
+}  // namespace recdb
