@@ -5,6 +5,14 @@
  * platform. Everything a person would see or answer goes through one UiHost
  * (the C++ part below): a headless host for tests, a console host for the
  * kestrel command line. Nothing outside this room depends on which host runs.
+ *
+ * Where things are: window.cpp (windows), message.cpp (queues, timers,
+ * accelerators), menu.cpp, dialog.cpp, controls.cpp, commdlg.cpp (common
+ * dialogs, help, modules, error texts), gdi.cpp and print.cpp (device
+ * contexts, printing to PDF), datatable.cpp (the data table control, whose
+ * messages are in detail/datatable.h), profile.cpp, paths.cpp, remote.cpp
+ * (windows shared between processes), uihost.cpp (the hosts), cursor.cpp.
+ * Internals are in kswin::detail and are not exported.
  */
 #ifndef KESTREL_WINLAYER_WINLAYER_H
 #define KESTREL_WINLAYER_WINLAYER_H
@@ -31,7 +39,8 @@ HWND SetCapture(HWND window);
 BOOL ReleaseCapture(void);
 HWND GetCapture(void);
 
-/* Lets a window repaint what is pending before a long step goes on. */
+/* Delivers a pending WM_PAINT to the window (and its children) at once, so
+ * it is drawn before a long step goes on. */
 BOOL UpdateWindow(HWND window);
 
 /* ---- Profile files -------------------------------------------------------
@@ -681,6 +690,24 @@ bool selectItem(HWND dialog, int id, int index);
 /* Double-clicks item `index` of a list box or row `index` of a data table:
  * the parent gets the control's double-click notification. */
 bool doubleClickItem(HWND control, int index);
+
+/* ---- The data table as its callers left it (for tests) ----------------- */
+struct DataTableColumn {
+  int type = 0, length = 0, flags = 0, width = 0;
+  size_t offset = 0;  // in the row record
+  std::string mask, title;
+};
+struct DataTableView {
+  std::vector<DataTableColumn> columns;
+  size_t recordSize = 0;
+  size_t rows = 0;
+  int current = -1, marked = -1, focused = -1, scrolledTo = -1, doubleClicked = -1;
+  int sortKeys[3] = {-1, -1, -1};
+  COLORREF background = 0, text = 0;
+  bool redraw = true;
+};
+/* What a data table window holds; an empty view for other windows. */
+DataTableView dataTableView(HWND table);
 
 /* ---- Printing -------------------------------------------------------------*/
 struct PrintedText {
