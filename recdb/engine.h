@@ -44,6 +44,12 @@ class Statement {
 inline constexpr int kBatchWrites = 200000;
 inline constexpr std::chrono::milliseconds kBatchTime{5000};
 
+// Entries of new records in keys that allow duplicates wait in memory and go
+// in sorted, key by key, before anything reads that key and before every
+// commit (so in the same transaction), or when they reach this many bytes.
+// Sorted, they touch each key page once instead of once per record.
+inline constexpr std::size_t kPendingBytes = 6u << 20;
+
 // Records of one data file hold row numbers below 2^24.
 inline constexpr std::int64_t kMaxRow = 0xFFFFFF;
 
@@ -106,6 +112,11 @@ class Database {
     std::uint16_t length = 0;
     std::uint8_t value[kMaxKeyBytes];
     std::uint8_t seek[kMaxKeyBytes];  // bound to `cursor` while it steps
+    // Entries waiting to be inserted (keys that allow duplicates only):
+    // each is a length byte, the encoded value and the address.
+    bool deferred = false;
+    std::vector<std::uint8_t> pending;
+    std::vector<std::uint32_t> order;  // offsets into `pending`, sorted at flush
   };
 
   Database() = default;
@@ -121,6 +132,12 @@ class Database {
   // Whether the current record is in `key` under `value`.
   int entryExists(Key& key, const std::uint8_t* value, std::size_t length);
   int insertKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address);
+  // A new record's entry: queued when the key allows duplicates.
+  int addKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address);
+  // Inserts a key's queued entries in key order.
+  int flushKey(Key& key);
+  int flushKeys();
+  void dropPending();
   int deleteKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address,
                 bool& removed);
   bool holdsValue(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR except,
@@ -142,6 +159,7 @@ class Database {
   Statement begin_, commit_;
   bool inTransaction_ = false;
   int pendingWrites_ = 0;
+  std::size_t pendingBytes_ = 0;  // queued in every key
   int batchWrites_ = kBatchWrites;
   std::chrono::milliseconds batchTime_ = kBatchTime;
   std::chrono::steady_clock::time_point batchStart_;
