@@ -209,6 +209,7 @@ int Database::prepareAll() {
         k.remove.prepare(db_, "DELETE FROM " + t + " WHERE value = ?1 AND addr = ?2") ||
         k.exists.prepare(db_, "SELECT 1 FROM " + t + " WHERE value = ?1 AND addr = ?2") ||
         k.holder.prepare(db_, "SELECT addr FROM " + t + " WHERE value = ?1 AND addr <> ?2 LIMIT 1") ||
+        k.addresses.prepare(db_, "SELECT addr FROM " + t) ||
         k.cursor.prepare(db_, "SELECT k.value, k.addr, r.data FROM " + t + " AS k LEFT JOIN " + r +
                                   " AS r ON r.id = (k.addr & 16777215)"
                                   " WHERE (k.value, k.addr) > (?1, ?2) ORDER BY k.value, k.addr"))
@@ -710,6 +711,19 @@ int Database::keyDelete(long number) {
   bool removed = false;
   rc = deleteKey(*key, value, n, current_, removed);
   return endWrite(rc == RECDB_OK && !removed ? RECDB_NOTFOUND : rc);
+}
+
+int Database::keyAddresses(long number, const std::function<void(DB_ADDR)>& each) {
+  if (db_ == nullptr) return RECDB_E_NODB;
+  const Field* f = schema_.field(number);
+  if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
+  Key& key = keyOf(*f);
+  if (int rc = flushKey(key); rc != RECDB_OK) return rc;
+  Use use(key.addresses);
+  int rc;
+  while ((rc = sqlite3_step(*use)) == SQLITE_ROW)
+    each(static_cast<DB_ADDR>(sqlite3_column_int64(*use, 0)));
+  return rc == SQLITE_DONE ? RECDB_OK : fail(rc);
 }
 
 int Database::currentGet(DB_ADDR* address) const {

@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,6 +86,7 @@ class Database {
   int keyStore(long field);
   int keyExists(long field);
   int keyDelete(long field);
+  int keyAddresses(long field, const std::function<void(DB_ADDR)>& each);
   int currentGet(DB_ADDR* address) const;
   int currentSet(DB_ADDR address);
   int currencySave(void** block, int* size) const;
@@ -103,7 +105,7 @@ class Database {
 
   struct Key {
     const Field* field = nullptr;
-    Statement insert, remove, exists, holder, cursor;
+    Statement insert, remove, exists, holder, cursor, addresses;
     // Currency: the entry last found on this key.
     bool positioned = false;
     bool live = false;  // `cursor` is stepping and stands on that entry
