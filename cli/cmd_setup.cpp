@@ -2,12 +2,14 @@
 // skeletons, the reference databases and the settings file's defaults.
 // Safe to run again: nothing the user made or changed is replaced.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
 #include "cli/commands.h"
+#include "editors/countrydb.h"
 #include "import/logschema.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
@@ -28,8 +30,15 @@ struct ReferenceDatabase {
   bool (*fill)(const std::string& dictDir, std::string& message);
 };
 
+// The shipped country list ($KESTREL_DATA, else the suite's data folder).
+bool fillCountry(const std::string& dictDir, std::string& message) {
+  const char* data = std::getenv("KESTREL_DATA");
+  const std::string file = std::string(data ? data : KESTREL_DATA_DIR) + "/COUNTRY.TXT";
+  return countrytext::fillCountryDatabase(dictDir + "/COUNTRY", file, message);
+}
+
 const ReferenceDatabase referenceDatabases[] = {
-    {"COUNTRY", logschema::country, nullptr},
+    {"COUNTRY", logschema::country, fillCountry},
     {"USCOUNTY", logschema::county, nullptr},
     {"QSLMGR", logschema::qslManager, nullptr},
     {"IOTA", logschema::iota, nullptr},
