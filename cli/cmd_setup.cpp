@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "cli/commands.h"
+#include "import/countyfile.h"
 #include "import/logschema.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
@@ -28,9 +29,16 @@ struct ReferenceDatabase {
   bool (*fill)(const std::string& dictDir, std::string& message);
 };
 
+bool fillCounties(const std::string& dictDir, std::string& message) {
+  if (!ksimport::fillCountyDatabase(dictDir, KESTREL_DATA_DIR "/uscounty.txt", message))
+    return false;
+  message = "the US counties of " KESTREL_DATA_DIR "/uscounty.txt";
+  return true;
+}
+
 const ReferenceDatabase referenceDatabases[] = {
     {"COUNTRY", logschema::country, nullptr},
-    {"USCOUNTY", logschema::county, nullptr},
+    {"USCOUNTY", logschema::county, fillCounties},
     {"QSLMGR", logschema::qslManager, nullptr},
     {"IOTA", logschema::iota, nullptr},
 };
