@@ -33,39 +33,39 @@ bool ask(HWND window, int id, const char* caption) {
 
 }  // namespace
 
+template <class Tally, class Key>
+const Tally* LogbookTallies::find(std::map<Key, std::optional<Tally>>& cache, const Key& key,
+                                  long field, const void* value) {
+  auto [at, added] = cache.try_emplace(key);
+  if (added) {
+    Tally tally{};
+    if (dbKeyFind(field, value, task_, 0) == RECDB_OK && dbRecordRead(&tally, task_, 0) == RECDB_OK)
+      at->second = tally;
+  }
+  return at->second ? &*at->second : nullptr;
+}
+
 const CountryTally* LogbookTallies::country(const char* prefix) {
-  char key[sizeof country_.prefix] = {};
+  char key[sizeof CountryTally::prefix] = {};
   std::strncpy(key, prefix, sizeof key - 1);
-  if (dbKeyFind(logfield::kCountryTallyPrefix, key, task_, 0) != RECDB_OK ||
-      dbRecordRead(&country_, task_, 0) != RECDB_OK)
-    return nullptr;
-  return &country_;
+  return find(countries_, std::string(key), logfield::kCountryTallyPrefix, key);
 }
 
 const ZoneTally* LogbookTallies::zone(int cqZone) {
   const int16_t key = static_cast<int16_t>(cqZone);
-  if (dbKeyFind(logfield::kZoneTallyZone, &key, task_, 0) != RECDB_OK ||
-      dbRecordRead(&zone_, task_, 0) != RECDB_OK)
-    return nullptr;
-  return &zone_;
+  return find(zones_, cqZone, logfield::kZoneTallyZone, &key);
 }
 
 const StateTally* LogbookTallies::state(const char* state) {
-  char key[sizeof state_.state] = {};
+  char key[sizeof StateTally::state] = {};
   std::strncpy(key, state, sizeof key - 1);
-  if (dbKeyFind(logfield::kStateTallyState, key, task_, 0) != RECDB_OK ||
-      dbRecordRead(&state_, task_, 0) != RECDB_OK)
-    return nullptr;
-  return &state_;
+  return find(states_, std::string(key), logfield::kStateTallyState, key);
 }
 
 const GridTally* LogbookTallies::grid(const char* grid) {
-  char key[sizeof grid_.grid] = {};
+  char key[sizeof GridTally::grid] = {};
   std::memcpy(key, grid, std::min(std::strlen(grid), sizeof key));
-  if (dbKeyFind(logfield::kGridTallyGrid, key, task_, 0) != RECDB_OK ||
-      dbRecordRead(&grid_, task_, 0) != RECDB_OK)
-    return nullptr;
-  return &grid_;
+  return find(grids_, std::string(key, sizeof key), logfield::kGridTallyGrid, key);
 }
 
 ImportSession::ImportSession(HWND window, DB_TASK* task, ImportFrame& frame, Importer importer,

@@ -5,6 +5,8 @@
 #define KESTREL_IMPORT_SESSION_H
 
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -44,7 +46,8 @@ struct ImporterTexts {
   int beginning, complete, error, cancelled;  // console message numbers
 };
 
-// Logbook tallies read through the engine (database 0 of the task).
+// Logbook tallies read through the engine (database 0 of the task). An
+// import does not change them, so each is read once and kept.
 class LogbookTallies : public TallySource {
  public:
   explicit LogbookTallies(DB_TASK* task) : task_(task) {}
@@ -54,11 +57,15 @@ class LogbookTallies : public TallySource {
   const GridTally* grid(const char* grid) override;
 
  private:
+  template <class Tally, class Key>
+  const Tally* find(std::map<Key, std::optional<Tally>>& cache, const Key& key, long field,
+                    const void* value);
+
   DB_TASK* task_;
-  CountryTally country_{};
-  ZoneTally zone_{};
-  StateTally state_{};
-  GridTally grid_{};
+  std::map<std::string, std::optional<CountryTally>> countries_;
+  std::map<int, std::optional<ZoneTally>> zones_;
+  std::map<std::string, std::optional<StateTally>> states_;
+  std::map<std::string, std::optional<GridTally>> grids_;
 };
 
 class ImportSession {

@@ -74,6 +74,30 @@ TEST_F(SessionTest, ValueReportIsWrittenAndOffered) {
   EXPECT_EQ(host_.boxes()[2].text, "Do you wish to view the Import award value report?");
 }
 
+TEST_F(SessionTest, ReportReadsTheLogbookTallies) {
+  CountryTally germany{};
+  std::strcpy(germany.prefix, "DL");
+  germany.awardFlags[0] = 1;  // worked, not confirmed
+  ASSERT_EQ(dbRecordCreate(kCountryTallyType, &germany, task_, 0), RECDB_OK);
+  ZoneTally zone{};
+  zone.zone = 5;
+  zone.awardFlags[0] = zone.awardFlags[1] = 1;  // worked and confirmed
+  ASSERT_EQ(dbRecordCreate(kZoneTallyType, &zone, task_, 0), RECDB_OK);
+  host_.queueAnswer(IDYES);
+  ImportSession session(nullptr, task_, frame_, Importer::Adif, texts_);
+  ASSERT_TRUE(session.begin(adif_));
+  EXPECT_TRUE(session.complete(contact("DL1ABC", 20), {}));
+  EXPECT_TRUE(session.complete(contact("DL2XYZ", 20), {}));
+  session.end(false, &header_);
+  const std::string report = read(session.reportName());
+  // Both contacts rated alike: the import does not change the tallies.
+  size_t first = report.find("DXCC Country worked, but not confirmed.\r\n");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(report.find("DXCC Country worked, but not confirmed.\r\n", first + 1), std::string::npos);
+  EXPECT_EQ(report.find("New CQ Zone.\r\n"), std::string::npos);
+  EXPECT_NE(report.find("New CQ Zone on 20.\r\n"), std::string::npos);
+}
+
 TEST_F(SessionTest, CancelKeepsWhatWasStored) {
   ImportSession session(nullptr, task_, frame_, Importer::Adif, texts_);
   ASSERT_TRUE(session.begin(adif_));
