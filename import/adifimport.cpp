@@ -19,23 +19,17 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-std::string withFile(int id, const std::string& file) {
-  std::string text = message(id);
-  text.replace(text.find("%s"), 2, file);
-  return text;
-}
-
 }  // namespace
 
 ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServices& services,
                      AdifSettings settings, const std::string& path) {
   if (!FileExists(path.c_str())) {
-    MessageBox(window, withFile(12, path).c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    MessageBox(window, messageWith(12, path).c_str(), nullptr, MB_OK | MB_ICONWARNING);
     return ImportEnd::NotStarted;
   }
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
-    MessageBox(window, withFile(16, path).c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    MessageBox(window, messageWith(16, path).c_str(), nullptr, MB_OK | MB_ICONWARNING);
     return ImportEnd::NotStarted;
   }
 

@@ -12,14 +12,6 @@
 namespace ksimport {
 namespace {
 
-// A numbered message with its one "%s" filled.
-std::string withFile(int id, const std::string& file) {
-  std::string text = message(id);
-  const size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, file);
-  return text;
-}
-
 std::string fileBeside(const std::string& path, const char* extension) {
   char name[KS_MAKEFILENAME_MAX + 1] = {};
   MakeFileName(path.c_str(), extension, name);
@@ -76,7 +68,7 @@ ImportSession::ImportSession(HWND window, DB_TASK* task, ImportFrame& frame, Imp
 ImportSession::~ImportSession() { closeFiles(); }
 
 void ImportSession::warn(int id, const std::string& file, const char* caption) {
-  MessageBox(window_, withFile(id, file).c_str(), caption, MB_OK | MB_ICONWARNING);
+  MessageBox(window_, messageWith(id, file).c_str(), caption, MB_OK | MB_ICONWARNING);
 }
 
 void ImportSession::closeFiles() {

@@ -43,4 +43,11 @@ const char* message(int id) {
   return "";
 }
 
+std::string messageWith(int id, const std::string& file) {
+  std::string text = message(id);
+  const size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, file);
+  return text;
+}
+
 }  // namespace ksimport
