@@ -59,7 +59,7 @@ ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServi
   bool failed = false;
   bool cancelled = false;
   long endsBeforeHeader = 0;
-  readAdifRecords(reader, builder, [&](const AdifRecordBuilder& record) {
+  const LoopEnd end = readAdifRecords(reader, builder, [&](const AdifRecordBuilder& record) {
     if (!session.complete(record.record(), record.errors())) {
       failed = true;
       return false;
@@ -76,7 +76,7 @@ ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServi
     session.abandon();
     return ImportEnd::Failed;
   }
-  session.end(cancelled, haveHeader ? &header : nullptr);
+  session.end(cancelled, haveHeader ? &header : nullptr, end == LoopEnd::ReadError);
   return cancelled ? ImportEnd::Cancelled : ImportEnd::Completed;
 }
 

@@ -166,7 +166,7 @@ void ImportSession::abandon() {
   frame_.showProgress(false);
 }
 
-void ImportSession::end(bool cancelled, const LogHeader* header) {
+void ImportSession::end(bool cancelled, const LogHeader* header, bool cutShort) {
   const bool reportWritten = report_ != nullptr;
   closeFiles();
   frame_.showProgress(false);
@@ -183,7 +183,7 @@ void ImportSession::end(bool cancelled, const LogHeader* header) {
         dbRecordRead(&found, task_, 0) == RECDB_OK)
       dbRecordWrite(header, task_, 0);
   }
-  frame_.console(message(texts_.complete));
+  frame_.console(message(cutShort ? texts_.error : texts_.complete));
   if (!frame_.reopenDatabases()) return;
 
   const long imported = recordsRead_ - recordsInError_;

@@ -90,8 +90,10 @@ class ImportSession {
 
   // Closes the files and finishes: `cancelled` by the user, or completed.
   // `header` is the logbook header read at the start (null when there was
-  // none: then it is not written back).
-  void end(bool cancelled, const LogHeader* header);
+  // none: then it is not written back). `cutShort` says the input could not
+  // be read to its end: what was stored is kept and closed as usual, but the
+  // console says the import ended on an error.
+  void end(bool cancelled, const LogHeader* header, bool cutShort = false);
 
   // After complete() refused to go on: closes the files and removes the
   // progress dialog; nothing else is done.

@@ -110,6 +110,17 @@ TEST_F(SessionTest, CancelKeepsWhatWasStored) {
   EXPECT_EQ(dbRecordFirst(kLogRecordType, task_, 0), RECDB_OK);
 }
 
+TEST_F(SessionTest, InputCutShortIsNotReportedAsComplete) {
+  ImportSession session(nullptr, task_, frame_, Importer::Adif, texts_);
+  ASSERT_TRUE(session.begin(adif_));
+  EXPECT_TRUE(session.complete(contact("W1AW", 20), {}));
+  session.end(false, &header_, true);
+  EXPECT_EQ(frame_.text(),
+            "Beginning ADIF File Import.\nADIF Import terminated due to an error.\n"
+            "No Errors.\n1 records imported.\n");
+  EXPECT_EQ(dbRecordFirst(kLogRecordType, task_, 0), RECDB_OK);
+}
+
 TEST_F(SessionTest, ErrorLogThatCannotBeCreatedStopsTheImport) {
   ImportSession session(nullptr, task_, frame_, Importer::Other, texts_);
   EXPECT_FALSE(session.begin((dir_ / "missing" / "log.adi").string()));
