@@ -2,12 +2,14 @@
 // skeletons, the reference databases and the settings file's defaults.
 // Safe to run again: nothing the user made or changed is replaced.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
 #include "cli/commands.h"
+#include "editors/countrydb.h"
 #include "import/countyfile.h"
 #include "import/logschema.h"
 #include "recdb/recdb.h"
@@ -29,15 +31,24 @@ struct ReferenceDatabase {
   bool (*fill)(const std::string& dictDir, std::string& message);
 };
 
+// The shipped country list ($KESTREL_DATA, else the suite's data folder).
+bool fillCountry(const std::string& dictDir, std::string& message) {
+  const char* data = std::getenv("KESTREL_DATA");
+  const std::string file = std::string(data ? data : KESTREL_DATA_DIR) + "/COUNTRY.TXT";
+  return countrytext::fillCountryDatabase(dictDir + "/COUNTRY", file, message);
+}
+
+// The US counties ($KESTREL_DATA, else the suite's data folder).
 bool fillCounties(const std::string& dictDir, std::string& message) {
-  if (!ksimport::fillCountyDatabase(dictDir, KESTREL_DATA_DIR "/uscounty.txt", message))
-    return false;
-  message = "the US counties of " KESTREL_DATA_DIR "/uscounty.txt";
+  const char* data = std::getenv("KESTREL_DATA");
+  const std::string file = std::string(data ? data : KESTREL_DATA_DIR) + "/uscounty.txt";
+  if (!ksimport::fillCountyDatabase(dictDir, file, message)) return false;
+  message = "the US counties of " + file;
   return true;
 }
 
 const ReferenceDatabase referenceDatabases[] = {
-    {"COUNTRY", logschema::country, nullptr},
+    {"COUNTRY", logschema::country, fillCountry},
     {"USCOUNTY", logschema::county, fillCounties},
     {"QSLMGR", logschema::qslManager, nullptr},
     {"IOTA", logschema::iota, nullptr},

@@ -13,6 +13,7 @@ int runMode(std::span<char*> args);
 int runState(std::span<char*> args);
 int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
+int runLookup(std::span<char*> args);
 
 namespace {
 
@@ -53,6 +54,15 @@ const Command table[] = {
      "--send, --post  send (and print the answer) or post one message to the\n"
      "                running host from another shell",
      runHost},
+    {"lookup", "CALL [DATE] | -", "the country, zones and position of a call on a day",
+     "DATE is MM-DD-YY, DD/MM/YY or YY.MM.DD; without it, today. The call is\n"
+     "resolved as an import resolves a contact: deleted entities, then prefixes\n"
+     "shared by date, then plain prefixes; zones are corrected for the call area.\n"
+     "With -, reads CALL [DATE] lines from standard input and writes one line\n"
+     "each, tab-separated: call, prefix, country, continent, CQ zone, ITU zone,\n"
+     "latitude, longitude, the date rule that applied (fields after the call\n"
+     "are empty when no country is found). Needs kestrel setup first.",
+     runLookup},
 };
 
 }  // namespace

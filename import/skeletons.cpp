@@ -1,5 +1,5 @@
 // The skeleton writer: the logbook skeletons and the empty reference
-// databases of a dictionary directory. Kept apart from the schema tables so
+// databases of a dictionary directory. A library of its own (kslogskel), so
 // that programs using only the layouts need not link the engine.
 #include "import/logschema.h"
 

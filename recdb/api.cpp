@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,12 +45,11 @@ Database* pick(DB_TASK* task, int db) {
   return task->databases[db].get();
 }
 
+// Memory running out (the only exception the engine meets) fails the call.
 template <class Op>
 int guarded(Op op) {
   try {
     return op();
-  } catch (const std::bad_alloc&) {
-    return RECDB_E_IO;
   } catch (...) {
     return RECDB_E_IO;
   }

@@ -274,7 +274,6 @@ int Database::commit() {
   Use use(commit_);
   int rc = sqlite3_step(*use);
   if (rc == SQLITE_DONE || sqlite3_get_autocommit(db_)) inTransaction_ = false;
-  if (rc != SQLITE_DONE && std::getenv("RECDB_DEBUG")) fprintf(stderr, "commit: %s\n", sqlite3_errmsg(db_));
   return rc == SQLITE_DONE ? RECDB_OK : fail(rc);
 }
 
@@ -565,61 +564,59 @@ int Database::keyNext(long number) {
   return stepKey(key, !key.live || key.generation != generation_);
 }
 
-int Database::keyFieldOfCurrent(long number, const Record*& record, Key*& key,
-                                std::uint8_t* data) {
+int Database::currentEntry(long number, Key*& key, std::uint8_t* value, std::size_t& length) {
   if (db_ == nullptr) return RECDB_E_NODB;
   const Field* f = schema_.field(number);
   if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
   if (current_ == 0) return RECDB_NOCURRENT;
   if (10000 + f->record != currentType_) return RECDB_E_FIELD;
   key = &keyOf(*f);
-  return loadCurrent(data, record);
+  const Record* record = nullptr;
+  int rc = loadCurrent(scratch_.data(), record);
+  if (rc == RECDB_OK) length = keyFromRecord(schema_, *f, scratch_.data(), value);
+  return rc;
+}
+
+int Database::entryExists(Key& key, const std::uint8_t* value, std::size_t length) {
+  Use use(key.exists);
+  sqlite3_bind_blob(*use, 1, value, static_cast<int>(length), SQLITE_STATIC);
+  sqlite3_bind_int64(*use, 2, current_);
+  int rc = sqlite3_step(*use);
+  if (rc == SQLITE_ROW) return RECDB_OK;
+  return rc == SQLITE_DONE ? RECDB_NOTFOUND : fail(rc);
 }
 
 int Database::keyStore(long number) {
-  const Record* rec = nullptr;
   Key* key = nullptr;
-  int rc = keyFieldOfCurrent(number, rec, key, scratch_.data());
-  if (rc != RECDB_OK) return rc;
   std::uint8_t value[kMaxKeyBytes];
-  std::size_t n = keyFromRecord(schema_, *key->field, scratch_.data(), value);
+  std::size_t n = 0;
+  int rc = currentEntry(number, key, value, n);
+  if (rc != RECDB_OK) return rc;
   if (key->field->key == KeyKind::Unique) {
     if (holdsValue(*key, value, n, current_, rc)) return RECDB_DUPLICATE;
     if (rc != RECDB_OK) return rc;
   }
-  {
-    Use use(key->exists);
-    sqlite3_bind_blob(*use, 1, value, static_cast<int>(n), SQLITE_STATIC);
-    sqlite3_bind_int64(*use, 2, current_);
-    if (sqlite3_step(*use) == SQLITE_ROW) return RECDB_DUPLICATE;  // stored already
-  }
+  rc = entryExists(*key, value, n);
+  if (rc != RECDB_NOTFOUND) return rc == RECDB_OK ? RECDB_DUPLICATE : rc;  // stored already
   rc = beginWrite();
   if (rc != RECDB_OK) return rc;
   return endWrite(insertKey(*key, value, n, current_));
 }
 
 int Database::keyExists(long number) {
-  const Record* rec = nullptr;
   Key* key = nullptr;
-  int rc = keyFieldOfCurrent(number, rec, key, scratch_.data());
-  if (rc != RECDB_OK) return rc;
   std::uint8_t value[kMaxKeyBytes];
-  std::size_t n = keyFromRecord(schema_, *key->field, scratch_.data(), value);
-  Use use(key->exists);
-  sqlite3_bind_blob(*use, 1, value, static_cast<int>(n), SQLITE_STATIC);
-  sqlite3_bind_int64(*use, 2, current_);
-  rc = sqlite3_step(*use);
-  if (rc == SQLITE_ROW) return RECDB_OK;
-  return rc == SQLITE_DONE ? RECDB_NOTFOUND : fail(rc);
+  std::size_t n = 0;
+  int rc = currentEntry(number, key, value, n);
+  return rc == RECDB_OK ? entryExists(*key, value, n) : rc;
 }
 
 int Database::keyDelete(long number) {
-  const Record* rec = nullptr;
   Key* key = nullptr;
-  int rc = keyFieldOfCurrent(number, rec, key, scratch_.data());
-  if (rc != RECDB_OK) return rc;
   std::uint8_t value[kMaxKeyBytes];
-  std::size_t n = keyFromRecord(schema_, *key->field, scratch_.data(), value);
+  std::size_t n = 0;
+  int rc = currentEntry(number, key, value, n);
+  if (rc != RECDB_OK) return rc;
   rc = beginWrite();
   if (rc != RECDB_OK) return rc;
   bool removed = false;

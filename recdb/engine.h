@@ -115,7 +115,11 @@ class Database {
   int fail(int sqliteResult);
   // Reads the current record's bytes into `buffer` (record size); sets `type`.
   int loadCurrent(std::uint8_t* buffer, const Record*& record);
-  int keyFieldOfCurrent(long number, const Record*& record, Key*& key, std::uint8_t* data);
+  // The current record's value in key `number` (which must be a key of its
+  // type), and that key.
+  int currentEntry(long number, Key*& key, std::uint8_t* value, std::size_t& length);
+  // Whether the current record is in `key` under `value`.
+  int entryExists(Key& key, const std::uint8_t* value, std::size_t length);
   int insertKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address);
   int deleteKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address,
                 bool& removed);

@@ -1,0 +1,89 @@
+#include "editors/countrydb.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "recdb/recdb.h"
+
+namespace countrytext {
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
+  ImportResult result;
+  File file(std::fopen(path, "rb"));
+  if (!file) return result;
+  result.opened = true;
+  LineReader lines(file.get());
+  while (const auto line = lines.next()) {
+    if (isBlankLine(*line)) continue;
+    const CountryLine country = parseCountryLine(*line);
+    if (country.prefix.empty()) {
+      result.emptyPrefixLine = lines.lineNumber();
+      break;
+    }
+    const CountryRecord record = toRecord(country);
+    if (dbRecordCreate(kCountryRecordType, &record, task, db) != 0) {
+      result.failedLine = lines.lineNumber();
+      break;
+    }
+    ++result.stored;
+  }
+  return result;
+}
+
+bool fillCountryDatabase(const std::string& database, const std::string& textFile,
+                         std::string& message) {
+  DB_TASK* task = nullptr;
+  if (dbOpenTask(&task) != 0) {
+    message = "cannot make a database task";
+    return false;
+  }
+  ImportResult result;
+  const int opened = dbOpen(database.c_str(), "o", task);
+  if (opened == 0) result = importCountryFile(textFile.c_str(), task, 0);
+  const int closed = dbCloseTask(task);  // commits what was stored
+  if (opened != 0) {
+    message = "cannot open " + database + ": " + dbResultText(opened);
+  } else if (!result.opened) {
+    message = "cannot read " + textFile;
+  } else if (result.emptyPrefixLine) {
+    message = textFile + " line " + std::to_string(result.emptyPrefixLine) + ": no prefix";
+  } else if (result.failedLine) {
+    message = textFile + " line " + std::to_string(result.failedLine) + ": record not stored";
+  } else if (closed != 0) {
+    message = "cannot write " + database + ": " + dbResultText(closed);
+  } else {
+    message = std::to_string(result.stored) + " countries from " + textFile;
+    return true;
+  }
+  return false;
+}
+
+ExportResult exportCountryFile(const char* path, DB_TASK* task, int db) {
+  ExportResult result;
+  File file(std::fopen(path, "wb"));
+  if (!file) return result;
+  result.created = true;
+  for (int rc = dbRecordFirst(kCountryRecordType, task, db); rc == 0;
+       rc = dbRecordNext(task, db)) {
+    CountryRecord record{};
+    if (dbRecordRead(&record, task, db) != 0) return result;
+    const std::string text = formatCountryLine(fromRecord(record));
+    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) return result;
+    ++result.written;
+  }
+  if (std::fputs("\r\n", file.get()) < 0) return result;
+  result.complete = std::fclose(file.release()) == 0;
+  return result;
+}
+
+}  // namespace countrytext

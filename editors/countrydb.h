@@ -1,0 +1,46 @@
+// Moves the country database's text form into and out of a country
+// database of a task: the import and export of the country editor, and how
+// `kestrel setup` fills "COUNTRY" from the shipped list. No window code:
+// callers show their own messages from the results.
+#ifndef KESTREL_EDITORS_COUNTRYDB_H
+#define KESTREL_EDITORS_COUNTRYDB_H
+
+#include "editors/countrytext.h"
+#include "import/dbengine.h"
+
+#include <string>
+
+namespace countrytext {
+
+struct ImportResult {
+  bool opened = false;   // the file could be read
+  int stored = 0;        // records created
+  int emptyPrefixLine = 0;  // the line (from 1) whose prefix was empty, 0 if none
+  int failedLine = 0;    // the line whose record could not be created, 0 if none
+};
+
+// Creates one record in database `db` for each line of the file, in file
+// order. Blank lines are passed over; a line with an empty prefix, or a
+// record the engine refuses, stops the import after the records stored so
+// far. The caller empties the database first when the file is to replace it.
+ImportResult importCountryFile(const char* path, DB_TASK* task, int db);
+
+// Fills the (empty) country database `database` (path without extension)
+// from the text file `textFile` in a task of its own. On success `message`
+// says how many countries were stored; on failure, what went wrong.
+bool fillCountryDatabase(const std::string& database, const std::string& textFile,
+                         std::string& message);
+
+struct ExportResult {
+  bool created = false;  // the file could be created
+  bool complete = false;  // every line and the closing empty line written
+  int written = 0;        // records written
+};
+
+// Writes every record of database `db` in database order, one line each,
+// then one empty line.
+ExportResult exportCountryFile(const char* path, DB_TASK* task, int db);
+
+}  // namespace countrytext
+
+#endif
