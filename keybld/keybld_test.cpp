@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "keybld/kskeybld.h"
@@ -49,6 +51,18 @@ class Rebuild : public LogbookTest {
     EXPECT_EQ(dbKeyFind(logfield::kBandGrid, &bandGrid, task, 0), RECDB_OK);
     EXPECT_EQ(dbKeyFind(logfield::kGrid, "PM95", task, 0), RECDB_NOTFOUND);
   }
+
+  // A filled logbook whose keys are whole.
+  void fillSound() {
+    fill();
+    ASSERT_EQ(dbKeyFind(logfield::kGrid, "PM95", task, 0), RECDB_OK);
+    ASSERT_EQ(dbKeyDelete(logfield::kGrid, task, 0), RECDB_OK);
+  }
+
+  std::string bytesOf(const char* file) const {
+    std::ifstream in(dir / file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
 };
 
 TEST_F(Rebuild, RepairsALogbookWhoseKeyFilesWereEmptied) {
@@ -84,6 +98,60 @@ TEST_F(Rebuild, DropsOptionalEntriesAgainstTheRules) {
   EXPECT_EQ(report.restored, 0);
   EXPECT_EQ(report.removed, 1);  // the HF contact's grid
   expectWholeKeys();
+}
+
+TEST_F(Rebuild, LeavesASoundLogbookUntouched) {
+  fillSound();
+  ASSERT_EQ(dbClose(task), RECDB_OK);
+  std::vector<std::string> before;
+  for (const char* file : {"LOG.DAT", "LOG.DA1", "LOG.KEY", "LOG.K01", "LOG.K02"})
+    before.push_back(bytesOf(file));
+  ASSERT_EQ(dbOpen(base().c_str(), "o", task), RECDB_OK);
+
+  kskeybld::Report report = kskeybld::rebuild(task, {});
+  EXPECT_EQ(report.result, RECDB_OK);
+  EXPECT_FALSE(report.rebuilt);
+  EXPECT_FALSE(report.repaired());
+  EXPECT_EQ(report.records, 4);
+  EXPECT_NE(report.text().find("nothing was rebuilt"), std::string::npos) << report.text();
+  ASSERT_EQ(dbClose(task), RECDB_OK);
+  std::size_t i = 0;
+  for (const char* file : {"LOG.DAT", "LOG.DA1", "LOG.KEY", "LOG.K01", "LOG.K02"})
+    EXPECT_TRUE(bytesOf(file) == before[i++]) << file << " was written";
+  ASSERT_EQ(dbOpen(base().c_str(), "o", task), RECDB_OK);
+  expectWholeKeys();
+}
+
+TEST_F(Rebuild, FindsOneMissingEntry) {
+  fillSound();
+  ASSERT_EQ(dbKeyFind(logfield::kPrefix, "JA", task, 0), RECDB_OK);
+  ASSERT_EQ(dbKeyDelete(logfield::kBandZone, task, 0), RECDB_OK);
+  kskeybld::Report report = kskeybld::rebuild(task, {});
+  EXPECT_EQ(report.result, RECDB_OK);
+  EXPECT_TRUE(report.rebuilt);
+  EXPECT_EQ(report.restored, 1);
+  EXPECT_EQ(report.stray, 0);
+  struct {
+    std::uint16_t band;
+    std::uint16_t zone;
+  } bandZone{20, 25};
+  EXPECT_EQ(dbKeyFind(logfield::kBandZone, &bandZone, task, 0), RECDB_OK);
+}
+
+TEST_F(Rebuild, DropsEntriesOfRecordsThatAreGone) {
+  fillSound();
+  // The contacts go, their keys in the other files stay.
+  ASSERT_EQ(dbInitFile(kLogFileDat, task, 0), RECDB_OK);
+  kswin::HeadlessHost host;
+  kswin::ScopedHost scoped(host);
+  ASSERT_EQ(RebuildKeys(nullptr, task), 1);
+  ASSERT_EQ(host.boxes().size(), 1u);
+  // 2 contacts x 10 automatic keys + 7 optional of the US contact.
+  EXPECT_NE(host.boxes()[0].text.find("27 key entries removed that pointed at no record"),
+            std::string::npos)
+      << host.boxes()[0].text;
+  EXPECT_EQ(dbKeyFind(logfield::kMode, "CW", task, 0), RECDB_NOTFOUND);
+  EXPECT_EQ(dbKeyFind(logfield::kHeaderMarker, "XXX", task, 0), RECDB_OK);
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
  * Export table (ordinal order):
  *    2 RebuildKeys
  *
- * RebuildKeys(window, task) rebuilds the keys of database 0 of `task`: every
- * record gets its automatic keys back, and the optional keys by the rules
+ * RebuildKeys(window, task) checks the keys of database 0 of `task` against
+ * its records (reading only) and, when any key is damaged, rebuilds them all:
+ * every record gets its automatic keys back, and the optional keys by the rules
  * the suite stores them under (state keys for a valid state under a US
  * prefix, grid keys for a grid on a VHF/UHF band, the county key for a
  * positive county number, the tag key for a tagged contact); entries that
@@ -33,18 +34,22 @@ int RebuildKeys(HWND window, DB_TASK* task);
 namespace kskeybld {
 
 struct Report {
-  long records = 0;    // records whose keys were rebuilt
+  bool rebuilt = false; // false when the check found every key whole
+  long records = 0;    // records whose keys were checked, or rebuilt
   long restored = 0;   // key entries a record lacked and now has
   long removed = 0;    // optional entries a record had against the rules
   long refused = 0;    // unique values held by an earlier record: left out
+  long stray = 0;      // entries that pointed at no record, or twice at one
   int result = 0;      // engine result of the step that failed, else 0
   std::string failure; // what failed
-  bool repaired() const { return restored != 0 || removed != 0 || refused != 0; }
+  bool repaired() const { return restored != 0 || removed != 0 || refused != 0 || stray != 0; }
   std::string text() const;
 };
 
-/* The rebuild itself; `progress` (may be empty) hears the running count of
- * records every so often and twice per pass at the end. */
+/* The rebuild itself: a check of every key against the records (reads
+ * only), then, when it finds any key damaged, the full rebuild. `progress`
+ * (may be empty) hears the running count of records every so often and once
+ * per pass at the end. */
 Report rebuild(DB_TASK* task, const std::function<void(const char* pass, long count)>& progress);
 
 }  // namespace kskeybld

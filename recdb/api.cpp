@@ -256,3 +256,8 @@ int dbAfterFind(DB_TASK* task, int db) {
 }
 
 }  // extern "C"
+
+int recdb::keyAddresses(DB_TASK* task, int db, long field,
+                        const std::function<void(DB_ADDR)>& each) {
+  return onDatabase(task, db, [&](Database& d) { return d.keyAddresses(field, each); });
+}

@@ -202,12 +202,14 @@ int Database::prepareAll() {
   for (std::size_t i = 0; i < keys_.size(); ++i) {
     Key& k = keys_[i];
     k.field = &schema_.fields[schema_.keys[i]];
+    k.deferred = k.field->key == KeyKind::Duplicate;
     const std::string t = schemaName(k.field->keyFile) + ".key_" + std::to_string(k.field->number);
     const std::string r = schemaName(schema_.records[k.field->record].file) + ".records";
     if (k.insert.prepare(db_, "INSERT INTO " + t + "(value, addr) VALUES(?1, ?2)") ||
         k.remove.prepare(db_, "DELETE FROM " + t + " WHERE value = ?1 AND addr = ?2") ||
         k.exists.prepare(db_, "SELECT 1 FROM " + t + " WHERE value = ?1 AND addr = ?2") ||
         k.holder.prepare(db_, "SELECT addr FROM " + t + " WHERE value = ?1 AND addr <> ?2 LIMIT 1") ||
+        k.addresses.prepare(db_, "SELECT addr FROM " + t) ||
         k.cursor.prepare(db_, "SELECT k.value, k.addr, r.data FROM " + t + " AS k LEFT JOIN " + r +
                                   " AS r ON r.id = (k.addr & 16777215)"
                                   " WHERE (k.value, k.addr) > (?1, ?2) ORDER BY k.value, k.addr"))
@@ -261,6 +263,11 @@ int Database::beginWrite() {
 
 int Database::endWrite(int result) {
   ++generation_;
+  if (inTransaction_ && sqlite3_get_autocommit(db_)) {
+    // A failed statement made SQLite take the batch back.
+    inTransaction_ = false;
+    dropPending();
+  }
   if (++pendingWrites_ >= batchWrites_ ||
       std::chrono::steady_clock::now() - batchStart_ >= batchTime_) {
     int rc = commit();
@@ -271,6 +278,7 @@ int Database::endWrite(int result) {
 
 int Database::commit() {
   if (!inTransaction_) return RECDB_OK;
+  if (int rc = flushKeys(); rc != RECDB_OK) return rc;
   Use use(commit_);
   int rc = sqlite3_step(*use);
   if (rc == SQLITE_DONE || sqlite3_get_autocommit(db_)) inTransaction_ = false;
@@ -279,6 +287,80 @@ int Database::commit() {
 
 int Database::checkType(int type) const {
   return schema_.record(type) != nullptr ? RECDB_OK : RECDB_E_TYPE;
+}
+
+int Database::addKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address) {
+  if (!key.deferred) return insertKey(key, value, length, address);
+  std::size_t at = key.pending.size();
+  key.order.push_back(static_cast<std::uint32_t>(at));
+  key.pending.resize(at + 1 + length + sizeof address);
+  key.pending[at] = static_cast<std::uint8_t>(length);
+  std::memcpy(&key.pending[at + 1], value, length);
+  std::memcpy(&key.pending[at + 1 + length], &address, sizeof address);
+  pendingBytes_ += 1 + length + sizeof address + sizeof(std::uint32_t);
+  return pendingBytes_ >= kPendingBytes ? flushKeys() : RECDB_OK;
+}
+
+int Database::flushKey(Key& key) {
+  if (key.order.empty()) return RECDB_OK;
+  const std::uint8_t* base = key.pending.data();
+  // Value order as SQLite compares blobs; equal values keep their queue
+  // order, which is address order.
+  std::stable_sort(key.order.begin(), key.order.end(), [base](std::uint32_t a, std::uint32_t b) {
+    std::size_t la = base[a], lb = base[b];
+    int c = std::memcmp(base + a + 1, base + b + 1, std::min(la, lb));
+    return c != 0 ? c < 0 : la < lb;
+  });
+  ++generation_;  // cursors on this key step from where they stood again
+  int rc = RECDB_OK;
+  std::size_t done = 0;
+  for (; done < key.order.size(); ++done) {
+    const std::uint8_t* entry = base + key.order[done];
+    DB_ADDR address;
+    std::memcpy(&address, entry + 1 + entry[0], sizeof address);
+    rc = insertKey(key, entry + 1, entry[0], address);
+    if (rc != RECDB_OK) break;
+  }
+  if (rc != RECDB_OK && !sqlite3_get_autocommit(db_)) {
+    // Keep what did not go in for the next attempt.
+    std::vector<std::uint8_t> rest;
+    std::vector<std::uint32_t> order;
+    for (std::size_t i = done; i < key.order.size(); ++i) {
+      const std::uint8_t* entry = base + key.order[i];
+      order.push_back(static_cast<std::uint32_t>(rest.size()));
+      rest.insert(rest.end(), entry, entry + 1 + entry[0] + sizeof(DB_ADDR));
+    }
+    pendingBytes_ -= key.pending.size() - rest.size() +
+                     (key.order.size() - order.size()) * sizeof(std::uint32_t);
+    key.pending.swap(rest);
+    key.order.swap(order);
+    return rc;
+  }
+  if (rc != RECDB_OK) {
+    // SQLite took the whole batch back; its queued entries go with it.
+    inTransaction_ = false;
+    dropPending();
+    return rc;
+  }
+  pendingBytes_ -= key.pending.size() + key.order.size() * sizeof(std::uint32_t);
+  key.pending.clear();
+  key.order.clear();
+  return RECDB_OK;
+}
+
+int Database::flushKeys() {
+  for (Key& k : keys_)
+    if (int rc = flushKey(k); rc != RECDB_OK) return rc;
+  pendingBytes_ = 0;
+  return RECDB_OK;
+}
+
+void Database::dropPending() {
+  for (Key& k : keys_) {
+    k.pending.clear();
+    k.order.clear();
+  }
+  pendingBytes_ = 0;
 }
 
 int Database::insertKey(Key& key, const std::uint8_t* value, std::size_t length,
@@ -292,6 +374,8 @@ int Database::insertKey(Key& key, const std::uint8_t* value, std::size_t length,
 
 int Database::deleteKey(Key& key, const std::uint8_t* value, std::size_t length,
                         DB_ADDR address, bool& removed) {
+  removed = false;
+  if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   Use use(key.remove);
   sqlite3_bind_blob(*use, 1, value, static_cast<int>(length), SQLITE_STATIC);
   sqlite3_bind_int64(*use, 2, address);
@@ -302,6 +386,8 @@ int Database::deleteKey(Key& key, const std::uint8_t* value, std::size_t length,
 
 bool Database::holdsValue(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR except,
                           int& result) {
+  result = flushKey(key);
+  if (result != RECDB_OK) return false;
   Use use(key.holder);
   sqlite3_bind_blob(*use, 1, value, static_cast<int>(length), SQLITE_STATIC);
   sqlite3_bind_int64(*use, 2, except);
@@ -368,7 +454,7 @@ int Database::create(int type, const void* record) {
     const Field& f = schema_.fields[rec->keys[stored]];
     if (f.optional) continue;
     std::size_t n = keyFromRecord(schema_, f, bytes, value);
-    rc = insertKey(keyOf(f), value, n, address);
+    rc = addKey(keyOf(f), value, n, address);
   }
   if (rc != RECDB_OK) {
     // Take back what was stored so no key points at a half-made record.
@@ -538,6 +624,7 @@ int Database::keyFind(long number, const void* value) {
   if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
   if (value == nullptr) return RECDB_E_ARG;
   Key& key = keyOf(*f);
+  if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   sqlite3_stmt* cursor = key.cursor.get();
   resetCursor(cursor);
   key.live = false;
@@ -561,6 +648,7 @@ int Database::keyNext(long number) {
   if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
   Key& key = keyOf(*f);
   if (!key.positioned) return RECDB_NOCURRENT;
+  if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   return stepKey(key, !key.live || key.generation != generation_);
 }
 
@@ -578,6 +666,7 @@ int Database::currentEntry(long number, Key*& key, std::uint8_t* value, std::siz
 }
 
 int Database::entryExists(Key& key, const std::uint8_t* value, std::size_t length) {
+  if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   Use use(key.exists);
   sqlite3_bind_blob(*use, 1, value, static_cast<int>(length), SQLITE_STATIC);
   sqlite3_bind_int64(*use, 2, current_);
@@ -622,6 +711,19 @@ int Database::keyDelete(long number) {
   bool removed = false;
   rc = deleteKey(*key, value, n, current_, removed);
   return endWrite(rc == RECDB_OK && !removed ? RECDB_NOTFOUND : rc);
+}
+
+int Database::keyAddresses(long number, const std::function<void(DB_ADDR)>& each) {
+  if (db_ == nullptr) return RECDB_E_NODB;
+  const Field* f = schema_.field(number);
+  if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
+  Key& key = keyOf(*f);
+  if (int rc = flushKey(key); rc != RECDB_OK) return rc;
+  Use use(key.addresses);
+  int rc;
+  while ((rc = sqlite3_step(*use)) == SQLITE_ROW)
+    each(static_cast<DB_ADDR>(sqlite3_column_int64(*use, 0)));
+  return rc == SQLITE_DONE ? RECDB_OK : fail(rc);
 }
 
 int Database::currentGet(DB_ADDR* address) const {
@@ -724,6 +826,7 @@ int Database::initFile(int file) {
     k.live = false;
   }
   int rc = beginWrite();
+  if (rc == RECDB_OK) rc = flushKeys();
   if (rc != RECDB_OK) return rc;
   std::string sql;
   if (schema_.dataFile[file]) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,12 @@ class Statement {
 inline constexpr int kBatchWrites = 200000;
 inline constexpr std::chrono::milliseconds kBatchTime{5000};
 
+// Entries of new records in keys that allow duplicates wait in memory and go
+// in sorted, key by key, before anything reads that key and before every
+// commit (so in the same transaction), or when they reach this many bytes.
+// Sorted, they touch each key page once instead of once per record.
+inline constexpr std::size_t kPendingBytes = 6u << 20;
+
 // Records of one data file hold row numbers below 2^24.
 inline constexpr std::int64_t kMaxRow = 0xFFFFFF;
 
@@ -79,6 +86,7 @@ class Database {
   int keyStore(long field);
   int keyExists(long field);
   int keyDelete(long field);
+  int keyAddresses(long field, const std::function<void(DB_ADDR)>& each);
   int currentGet(DB_ADDR* address) const;
   int currentSet(DB_ADDR address);
   int currencySave(void** block, int* size) const;
@@ -97,7 +105,7 @@ class Database {
 
   struct Key {
     const Field* field = nullptr;
-    Statement insert, remove, exists, holder, cursor;
+    Statement insert, remove, exists, holder, cursor, addresses;
     // Currency: the entry last found on this key.
     bool positioned = false;
     bool live = false;  // `cursor` is stepping and stands on that entry
@@ -106,6 +114,11 @@ class Database {
     std::uint16_t length = 0;
     std::uint8_t value[kMaxKeyBytes];
     std::uint8_t seek[kMaxKeyBytes];  // bound to `cursor` while it steps
+    // Entries waiting to be inserted (keys that allow duplicates only):
+    // each is a length byte, the encoded value and the address.
+    bool deferred = false;
+    std::vector<std::uint8_t> pending;
+    std::vector<std::uint32_t> order;  // offsets into `pending`, sorted at flush
   };
 
   Database() = default;
@@ -121,6 +134,12 @@ class Database {
   // Whether the current record is in `key` under `value`.
   int entryExists(Key& key, const std::uint8_t* value, std::size_t length);
   int insertKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address);
+  // A new record's entry: queued when the key allows duplicates.
+  int addKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address);
+  // Inserts a key's queued entries in key order.
+  int flushKey(Key& key);
+  int flushKeys();
+  void dropPending();
   int deleteKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address,
                 bool& removed);
   bool holdsValue(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR except,
@@ -142,6 +161,7 @@ class Database {
   Statement begin_, commit_;
   bool inTransaction_ = false;
   int pendingWrites_ = 0;
+  std::size_t pendingBytes_ = 0;  // queued in every key
   int batchWrites_ = kBatchWrites;
   std::chrono::milliseconds batchTime_ = kBatchTime;
   std::chrono::steady_clock::time_point batchStart_;

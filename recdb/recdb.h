@@ -8,8 +8,9 @@
  * the process exits.
  *
  * The C part: the results of the engine's operations and their texts. The
- * C++ part: how a schema is described, and the writer that compiles one into
- * a dictionary and creates its empty files.
+ * C++ part: how a schema is described, the writer that compiles one into
+ * a dictionary and creates its empty files, and a pass over a key's entries
+ * for checking it.
  */
 #ifndef KESTREL_RECDB_RECDB_H
 #define KESTREL_RECDB_RECDB_H
@@ -44,8 +45,11 @@ const char* dbResultText(int result);
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+
+#include "import/dbengine.h"
 
 namespace recdb {
 
@@ -113,6 +117,12 @@ int writeDatabase(const SchemaDef& schema, const std::string& dictionaryPath,
  * with each used slot's extension. */
 std::array<std::string, kFileSlots> fileNamesFor(const SchemaDef& schema,
                                                  const std::string& baseName);
+
+/* Calls `each` with the address of every entry of key `field` of database
+ * `db` in one pass over the key, in no promised order, without touching the
+ * currency. Meant for checking a key against its records: much cheaper than
+ * one dbKeyExists per record. Returns RECDB_OK or a result code. */
+int keyAddresses(DB_TASK* task, int db, long field, const std::function<void(DB_ADDR)>& each);
 
 }  // namespace recdb
 
