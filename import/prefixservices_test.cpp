@@ -19,29 +19,13 @@ namespace fs = std::filesystem;
 class RealCountryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("KESTREL_QUIET_DB", "1", 1);
-    char pattern[] = "/tmp/ksimport-prefix-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    testlog::makeLogbook(dir_, task_);
+    if (HasFatalFailure()) return;
     std::string error;
-    ASSERT_EQ(logschema::writeLogbookSkeletons(dir_.string(), error), RECDB_OK) << error;
-    ASSERT_EQ(logschema::writeReferenceDatabase(logschema::country(), dir_.string(), "COUNTRY",
-                                                error),
-              RECDB_OK);
-    ASSERT_EQ(logschema::writeReferenceDatabase(logschema::county(), dir_.string(), "USCOUNTY",
-                                                error),
-              RECDB_OK);
     ASSERT_TRUE(countrytext::fillCountryDatabase((dir_ / "COUNTRY").string(),
                                                  KESTREL_DATA_DIR "/COUNTRY.TXT", error))
         << error;
     ASSERT_TRUE(fillCountyDatabase(dir_.string(), KESTREL_DATA_DIR "/uscounty.txt", error));
-    const std::string base = (dir_ / "LOG").string();
-    for (int i = 0; i < 6; ++i) fs::copy_file(dir_ / kLogSkeletons[i], base + kLogExtensions[i]);
-    ASSERT_EQ(dbOpenTask(&task_), RECDB_OK);
-    ASSERT_EQ(dbOpen(base.c_str(), "o", task_), RECDB_OK);
-    for (int file : kLogInitOrder) ASSERT_EQ(dbInitFile(file, task_, 0), RECDB_OK);
-    LogHeader header = newLogHeader();
-    ASSERT_EQ(dbRecordCreate(kLogHeaderType, &header, task_, 0), RECDB_OK);
     int active = 0, deleted = 0;
     char head[kCountryHeadSize] = {};
     ASSERT_EQ(OpenCountryDb(nullptr, (dir_ / "COUNTRY").c_str(), task_, &active, &deleted, head),

@@ -48,31 +48,38 @@ class FakeFrame : public ImportFrame {
   std::string text_;
 };
 
-// A new logbook as the import program makes one, with the country and county
-// databases beside it as databases 1 and 2.
+// In a new temporary folder `dir`: the logbook skeletons, empty "COUNTRY"
+// and "USCOUNTY" databases, and a new logbook "LOG" made from the skeletons
+// as the import program makes one, open as database 0 of a new `task`.
+inline void makeLogbook(fs::path& dir, DB_TASK*& task) {
+  ::setenv("KESTREL_QUIET_DB", "1", 1);
+  char pattern[] = "/tmp/ksimport-test-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  dir = pattern;
+  std::string error;
+  ASSERT_EQ(logschema::writeLogbookSkeletons(dir.string(), error), RECDB_OK) << error;
+  ASSERT_EQ(logschema::writeReferenceDatabase(logschema::country(), dir.string(), "COUNTRY", error),
+            RECDB_OK);
+  ASSERT_EQ(logschema::writeReferenceDatabase(logschema::county(), dir.string(), "USCOUNTY", error),
+            RECDB_OK);
+  const std::string base = (dir / "LOG").string();
+  for (int i = 0; i < 6; ++i) fs::copy_file(dir / kLogSkeletons[i], base + kLogExtensions[i]);
+  ASSERT_EQ(dbOpenTask(&task), RECDB_OK);
+  ASSERT_EQ(dbOpen(base.c_str(), "o", task), RECDB_OK);
+  for (int file : kLogInitOrder) ASSERT_EQ(dbInitFile(file, task, 0), RECDB_OK);
+  LogHeader header = newLogHeader();
+  ASSERT_EQ(dbRecordCreate(kLogHeaderType, &header, task, 0), RECDB_OK);
+}
+
+// A new logbook with the country and county databases beside it as
+// databases 1 and 2.
 class LogbookTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("KESTREL_QUIET_DB", "1", 1);
-    char pattern[] = "/tmp/ksimport-session-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    std::string error;
-    ASSERT_EQ(logschema::writeLogbookSkeletons(dir_.string(), error), RECDB_OK) << error;
-    ASSERT_EQ(logschema::writeReferenceDatabase(logschema::country(), dir_.string(), "COUNTRY",
-                                                error),
-              RECDB_OK);
-    ASSERT_EQ(logschema::writeReferenceDatabase(logschema::county(), dir_.string(), "USCOUNTY",
-                                                error),
-              RECDB_OK);
-    const std::string base = (dir_ / "LOG").string();
-    for (int i = 0; i < 6; ++i)
-      fs::copy_file(dir_ / kLogSkeletons[i], base + kLogExtensions[i]);
-    ASSERT_EQ(dbOpenTask(&task_), RECDB_OK);
-    ASSERT_EQ(dbOpen(base.c_str(), "o", task_), RECDB_OK);
-    for (int file : kLogInitOrder) ASSERT_EQ(dbInitFile(file, task_, 0), RECDB_OK);
+    makeLogbook(dir_, task_);
+    if (HasFatalFailure()) return;
     header_ = newLogHeader();
-    ASSERT_EQ(dbRecordCreate(kLogHeaderType, &header_, task_, 0), RECDB_OK);
+    std::string error;
     ASSERT_EQ(dbOpenAdd((dir_ / "COUNTRY").c_str(), task_), RECDB_OK);
     ASSERT_EQ(dbOpenAdd((dir_ / "USCOUNTY").c_str(), task_), RECDB_OK);
     std::ofstream counties(dir_ / "counties.txt");
