@@ -134,7 +134,8 @@ std::string Report::text() const {
                 records, restored, removed);
   std::string out = text;
   if (stray != 0)
-    out += "\n" + std::to_string(stray) + " key entries removed that pointed at no record.";
+    out += "\n" + std::to_string(stray) +
+           " key entries removed that pointed at no record, or at one already in the key.";
   if (refused != 0)
     out += "\n" + std::to_string(refused) +
            " records hold a value that an earlier record holds in a unique key and "
