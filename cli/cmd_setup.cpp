@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "editors/countrydb.h"
+#include "import/countyfile.h"
 #include "import/logschema.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
@@ -37,9 +38,18 @@ bool fillCountry(const std::string& dictDir, std::string& message) {
   return countrytext::fillCountryDatabase(dictDir + "/COUNTRY", file, message);
 }
 
+// The US counties ($KESTREL_DATA, else the suite's data folder).
+bool fillCounties(const std::string& dictDir, std::string& message) {
+  const char* data = std::getenv("KESTREL_DATA");
+  const std::string file = std::string(data ? data : KESTREL_DATA_DIR) + "/uscounty.txt";
+  if (!ksimport::fillCountyDatabase(dictDir, file, message)) return false;
+  message = "the US counties of " + file;
+  return true;
+}
+
 const ReferenceDatabase referenceDatabases[] = {
     {"COUNTRY", logschema::country, fillCountry},
-    {"USCOUNTY", logschema::county, nullptr},
+    {"USCOUNTY", logschema::county, fillCounties},
     {"QSLMGR", logschema::qslManager, nullptr},
     {"IOTA", logschema::iota, nullptr},
 };

@@ -11,9 +11,18 @@ struct Entry {
 // Kept byte for byte as users have always seen them, spelling included.
 constexpr Entry kMessages[] = {
     {12, "No such file: %s."},
+    {15, "Database may been left\nin a unusable state."},
     {16, "Error Opening File %s."},
     {17, "Error Reading File %s."},
     {18, "Error Writing File %s."},
+    {19, "No Errors.\n%ld records imported.\n"},
+    {20, "%ld records imported.\n%ld records not imported.\nSee %s for details.\n"},
+    {21, "Import terminated due\nto an Database Error."},
+    {47, "Do you wish to tag all CT records for labels?"},
+    {48, "Do you wish to view the Import award value report?"},
+    {49, "Error starting %s."},
+    {72, "Do you wish to tag all Q1QA records for labels?"},
+    {77, "Do you wish to tag all impoted records for labels?\n(Used mostly for contest imports)"},
     {116, "Beginning ADIF File Import.\n"},
     {117, "ADIF Import Complete.\n"},
     {118, "ADIF Import terminated due to an error.\n"},
@@ -21,6 +30,9 @@ constexpr Entry kMessages[] = {
     {120, "Error allocating ADIF input buffer memory."},
     {121, "Error allocating ADIF field buffer memory."},
     {122, "Error allocating ADIF line buffer memory."},
+    {123,
+     "Do you wish to generate a report which indicates the\nvalue of all imported contacts for "
+     "standard awards?\n(Typically used for contest type imports)."},
 };
 
 }  // namespace
@@ -29,6 +41,13 @@ const char* message(int id) {
   for (const Entry& entry : kMessages)
     if (entry.id == id) return entry.text;
   return "";
+}
+
+std::string messageWith(int id, const std::string& file) {
+  std::string text = message(id);
+  const size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, file);
+  return text;
 }
 
 }  // namespace ksimport

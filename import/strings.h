@@ -2,10 +2,15 @@
 #ifndef KESTREL_IMPORT_STRINGS_H
 #define KESTREL_IMPORT_STRINGS_H
 
+#include <string>
+
 namespace ksimport {
 
 // The text of message `id`; an unknown number gives the empty text.
 const char* message(int id);
+
+// Message `id` with its "%s" filled with `file`.
+std::string messageWith(int id, const std::string& file);
 
 }  // namespace ksimport
 

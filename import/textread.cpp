@@ -20,9 +20,8 @@ int ReadLine(HWND window, const char* fileName, std::FILE* file, char* buffer, i
     if (c == EOF) {
       if (std::ferror(file)) {
         buffer[0] = '\0';
-        std::string text(message(17));
-        text.replace(text.find("%s"), 2, fileName ? fileName : "");
-        MessageBox(window, text.c_str(), nullptr, MB_OK | MB_ICONWARNING);
+        MessageBox(window, messageWith(17, fileName ? fileName : "").c_str(), nullptr,
+                   MB_OK | MB_ICONWARNING);
         return 0;
       }
       break;

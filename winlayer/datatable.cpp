@@ -296,3 +296,30 @@ bool dataTableDoubleClick(HWND handle, int row) {
 }
 
 }  // namespace kswin::detail
+
+namespace kswin {
+
+DataTableView dataTableView(HWND handle) {
+  DataTableView view;
+  detail::WindowPtr window = detail::find(handle);
+  if (window == nullptr || !detail::sameText(window->className, "DataTableDLL")) return view;
+  detail::TableState& table = detail::tableOf(window);
+  detail::layOut(table);
+  for (const detail::Column& column : table.columns)
+    view.columns.push_back(DataTableColumn{column.type, column.length, column.flags, column.width,
+                                           column.offset, column.mask, column.title});
+  view.recordSize = table.recordSize;
+  view.rows = table.rows.size();
+  view.current = table.current;
+  view.marked = table.marked;
+  view.focused = table.focused;
+  view.scrolledTo = table.scrolledTo;
+  view.doubleClicked = table.doubleClicked;
+  std::copy(std::begin(table.sortKeys), std::end(table.sortKeys), view.sortKeys);
+  view.background = table.background;
+  view.text = table.text;
+  view.redraw = window->redraw;
+  return view;
+}
+
+}  // namespace kswin

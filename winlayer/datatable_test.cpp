@@ -161,12 +161,24 @@ TEST_F(DataTable, MarkFocusScrollDoubleClickAndColours) {
   EXPECT_EQ(send(DT_GETDBLCLKROW), 2);
   EXPECT_FALSE(kswin::doubleClickItem(table, 7));
 
-  const COLORREF colours[2] = {RGB(255, 251, 240), RGB(0, 0, 0)};
+  const COLORREF colours[2] = {RGB(255, 251, 240), RGB(0, 0, 255)};
   EXPECT_EQ(send(DT_SETCOLORS, 0, reinterpret_cast<LPARAM>(colours)), 0);
   EXPECT_EQ(send(DT_SETCOLORS, 0, 0), DT_ERR_NULL_VALUE);
-  // The redraw switch is the window's.
   send(WM_SETREDRAW, FALSE);
+  kswin::DataTableView view = kswin::dataTableView(table);
+  EXPECT_EQ(view.background, RGB(255, 251, 240));
+  EXPECT_EQ(view.text, RGB(0, 0, 255));
+  EXPECT_FALSE(view.redraw);
+  EXPECT_EQ(view.focused, 2);
+  EXPECT_EQ(view.scrolledTo, 2);
+  EXPECT_EQ(view.columns[2].title, "Call Sign");
+  EXPECT_EQ(view.columns[13].flags, DT_FLAG_HIDDEN);
+  EXPECT_EQ(view.columns[4].offset, 32u);
+  EXPECT_EQ(view.columns[14].offset, 80u);
+  EXPECT_EQ(view.recordSize, 84u);
   send(WM_SETREDRAW, TRUE);
+  EXPECT_TRUE(kswin::dataTableView(table).redraw);
+  EXPECT_TRUE(kswin::dataTableView(parent).columns.empty());
 }
 
 TEST_F(DataTable, SortingByOneColumnIsStable) {
@@ -206,6 +218,15 @@ TEST_F(DataTable, SortingByThreeKeys) {
   EXPECT_EQ(keys(), (std::vector<int>{5, 2, 3, 4, 1}));
   EXPECT_EQ(send(DT_SETSORTKEY, 99, 1), DT_ERR_INVALID_ROW);
   EXPECT_EQ(send(DT_SETSORTKEY, 1, 4), DT_ERR_NULL_VALUE);
+}
+
+TEST_F(DataTable, ItsLibraryLoadsUnlessATestRemovesIt) {
+  EXPECT_NE(LoadLibrary("pvdtbl.dll"), nullptr);
+  kswin::setLibraryMissing(DT_LIBRARY_NAME, true);
+  EXPECT_EQ(LoadLibrary("PVDTBL.DLL"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  kswin::setLibraryMissing(DT_LIBRARY_NAME, false);
+  EXPECT_NE(LoadLibrary("PVDTBL.DLL"), nullptr);
 }
 
 TEST_F(DataTable, RecordSizesOfTheSuitesTables) {

@@ -104,6 +104,7 @@ LRESULT dialogWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam
   if (window == nullptr) return 0;
   if (!window->dialog) return DefWindowProc(handle, message, wParam, lParam);
   window->dialog->msgResult = 0;
+  if (message == WM_DESTROY && !window->dialog->modal) kswin::host().dialogClosed(handle);
   const INT_PTR handled = window->dialog->proc(handle, message, wParam, lParam);
   if (message == WM_INITDIALOG) return handled;
   if (handled) return window->dialog ? window->dialog->msgResult : 0;
@@ -177,48 +178,40 @@ INT_PTR DialogBoxParam(HINSTANCE, const char* name, HWND owner, DLGPROC proc, LP
   }
   bool quit = false;
   int quitCode = 0;
-  while (IsWindow(dialog) && window->dialog && !window->dialog->ended) {
+  // Hands a message to the dialog's keyboard handling or its window; a quit
+  // request ends the dialog and goes on to the outer loop.
+  auto deliver = [&](MSG& msg) {
+    if (msg.message == WM_QUIT) {
+      quit = true;
+      quitCode = static_cast<int>(msg.wParam);
+      EndDialog(dialog, IDCANCEL);
+    } else if (!IsDialogMessage(dialog, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+    }
+  };
+  while (!quit && IsWindow(dialog) && !window->dialog->ended) {
     MSG msg;
     if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        // Ends the dialog; the quit request goes on to the outer loop.
-        quit = true;
-        quitCode = static_cast<int>(msg.wParam);
-        EndDialog(dialog, IDCANCEL);
-        break;
-      }
-      if (!IsDialogMessage(dialog, &msg)) {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-      }
+      deliver(msg);
       continue;
     }
     switch (kswin::host().dialogIdle(dialog, window->dialog->name)) {
       case kswin::IdleAction::acted: break;
-      case kswin::IdleAction::wait: {
-        // Wait for input the same way GetMessage does, then look again.
-        if (GetMessage(&msg, nullptr, 0, 0) == FALSE) {
-          quit = true;
-          quitCode = static_cast<int>(msg.wParam);
-          EndDialog(dialog, IDCANCEL);
-          break;
-        }
-        if (!IsDialogMessage(dialog, &msg)) {
-          TranslateMessage(&msg);
-          DispatchMessage(&msg);
-        }
+      case kswin::IdleAction::wait:
+        // Wait for input the way GetMessage does.
+        GetMessage(&msg, nullptr, 0, 0);
+        deliver(msg);
         break;
-      }
       case kswin::IdleAction::stop:
         // Nobody will answer: the dialog is cancelled as with Esc, and ended
         // outright if its procedure does not end it.
         SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        if (IsWindow(dialog) && window->dialog && !window->dialog->ended)
-          EndDialog(dialog, IDCANCEL);
+        if (IsWindow(dialog) && !window->dialog->ended) EndDialog(dialog, IDCANCEL);
         break;
     }
   }
-  const INT_PTR result = window->dialog ? window->dialog->result : IDCANCEL;
+  const INT_PTR result = window->dialog->result;
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   if (IsWindow(dialog)) {
     kswin::host().dialogClosed(dialog);
@@ -263,12 +256,6 @@ LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       PostMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
       return 0;
-    case WM_DESTROY: {
-      WindowPtr window = find(dialog);
-      if (window != nullptr && window->dialog && !window->dialog->modal)
-        kswin::host().dialogClosed(dialog);
-      return 0;
-    }
     default: return DefWindowProc(dialog, message, wParam, lParam);
   }
 }

@@ -58,6 +58,7 @@ std::string driveRoot(char letter) {
 }
 
 std::string mapPath(std::string_view name) {
+  if (name.empty()) return {};
   std::string rest(name);
   for (char& c : rest)
     if (c == '\\') c = '/';

@@ -38,6 +38,11 @@ struct Reply {
   int64_t result;
 };
 
+// Parameters cross as numbers: the platform's own messages that carry
+// pointers (texts, structures) would point into the other process, so only
+// the suite's own messages and the plain ones cross.
+bool crosses(UINT message) { return message >= WM_USER || message == WM_NULL || message == WM_CLOSE; }
+
 std::string socketDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::string base = runtime != nullptr && runtime[0] != '\0' ? runtime : settingsDirectory();
@@ -131,7 +136,7 @@ class Publisher {
     Request request;
     if (!readAll(fd, &request, sizeof request, 5000) || request.magic != kMagic) return;
     Reply reply{kMagic, 0, 0};
-    if (IsWindow(window_)) {
+    if (IsWindow(window_) && crosses(request.message)) {
       if (request.post) {
         reply.ok = PostMessage(window_, request.message, request.wParam,
                                static_cast<LPARAM>(request.lParam))
@@ -195,6 +200,7 @@ HWND findRemote(const std::string& className) {
 LRESULT remoteDeliver(const Window& window, UINT message, WPARAM wParam, LPARAM lParam,
                       bool post, bool* ok) {
   *ok = false;
+  if (!crosses(message)) return 0;
   const int fd = connectTo(window.remotePath);
   if (fd < 0) return 0;
   Request request{kMagic, post ? 1u : 0u, message, 0, static_cast<uint64_t>(wParam),

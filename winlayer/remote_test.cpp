@@ -65,6 +65,10 @@ TEST(BetweenProcesses, AMessageCrossesToTheMainLogbookWindowAndBack) {
   const LRESULT reply = SendMessage(found, 1101, 0, 0);
   EXPECT_EQ(LOWORD(reply), 2);
   EXPECT_EQ(HIWORD(reply), 5);
+  // Messages whose parameters would be pointers into this process stay here.
+  char title[32] = "x";
+  EXPECT_EQ(GetWindowText(found, title, sizeof title), 0);
+  EXPECT_FALSE(PostMessage(found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("boom")));
   EXPECT_TRUE(PostMessage(found, 1097, 0, 0x01000203));
 
   int status = 0;

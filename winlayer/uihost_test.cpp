@@ -100,4 +100,94 @@ TEST(ConsoleHost, QuietKeepsErrorsAndQuestions) {
   std::fclose(out);
 }
 
+TEST(CommonDialogs, FileDialogsCarryTheirFiltersAndAddTheDefaultExtension) {
+  kswin::HeadlessHost headless;
+  kswin::ScopedHost scope(headless);
+  headless.queueFile("/logs/mylog");
+  headless.queueFile("");  // the user cancels the second
+  char file[260] = "NONAME.DAT";
+  char title[64] = "";
+  OPENFILENAME request{};
+  request.lpstrFilter = "Logbook Files (*.DAT)\0*.DAT\0\0";
+  request.lpstrFile = file;
+  request.nMaxFile = sizeof file;
+  request.lpstrFileTitle = title;
+  request.nMaxFileTitle = sizeof title;
+  request.lpstrTitle = "New Logbook";
+  request.lpstrDefExt = "DAT";
+  ASSERT_TRUE(GetSaveFileName(&request));
+  EXPECT_STREQ(file, "/logs/mylog.DAT");
+  EXPECT_STREQ(title, "mylog.DAT");
+  EXPECT_EQ(request.nFileOffset, 6);
+  EXPECT_FALSE(GetOpenFileName(&request));
+  ASSERT_EQ(headless.fileRequests().size(), 2u);
+  EXPECT_EQ(headless.fileRequests()[0].proposedName, "NONAME.DAT");
+  EXPECT_EQ(headless.fileRequests()[0].filters.size(), 1u);
+  EXPECT_EQ(headless.log()[0], "save New Logbook [Logbook Files (*.DAT)|*.DAT] -> /logs/mylog");
+
+  // A path that does not fit the caller's buffer is refused, not cut.
+  char small[8] = "";
+  request.lpstrFile = small;
+  request.nMaxFile = sizeof small;
+  headless.queueFile("/a/long/name.txt");
+  EXPECT_FALSE(GetOpenFileName(&request));
+  EXPECT_NE(CommDlgExtendedError(), 0u);
+}
+
+TEST(CommonDialogs, ColourAndHelpGoThroughTheHost) {
+  kswin::HeadlessHost headless;
+  kswin::ScopedHost scope(headless);
+  COLORREF custom[16] = {};
+  CHOOSECOLOR request{};
+  request.rgbResult = RGB(255, 251, 240);
+  request.lpCustColors = custom;
+  request.Flags = CC_RGBINIT | CC_FULLOPEN;
+  EXPECT_FALSE(ChooseColor(&request));
+  EXPECT_EQ(request.rgbResult, RGB(255, 251, 240));
+  headless.queueColor(RGB(1, 2, 3));
+  EXPECT_TRUE(ChooseColor(&request));
+  EXPECT_EQ(request.rgbResult, RGB(1, 2, 3));
+  WinHelp(nullptr, "KSIMPORT.HLP", HELP_KEY, reinterpret_cast<uintptr_t>("Kestrel Import Commands"));
+  WinHelp(nullptr, "WINHELP.HLP", HELP_HELPONHELP, 0);
+  EXPECT_EQ(headless.log(),
+            (std::vector<std::string>{"colour RGB(255,251,240) -> cancel",
+                                      "colour RGB(255,251,240) -> RGB(1,2,3)",
+                                      "help KSIMPORT.HLP key Kestrel Import Commands",
+                                      "help WINHELP.HLP help on help"}));
+}
+
+TEST(ConsoleHost, AnswersFilesAndDrawsAProgressLine) {
+  std::FILE* out = std::tmpfile();
+  kswin::ConsoleHost console(out, nullptr);
+  kswin::ScopedHost scope(console);
+  console.setProgress(true);  // as on a terminal
+  console.queueFile("in.adi");
+  char file[64] = "";
+  OPENFILENAME request{};
+  request.lpstrFile = file;
+  request.nMaxFile = sizeof file;
+  request.lpstrTitle = "Import ADIF File";
+  EXPECT_TRUE(GetOpenFileName(&request));
+  EXPECT_STREQ(file, "in.adi");
+  EXPECT_FALSE(GetOpenFileName(&request));  // nothing more given: cancelled
+
+  kswin::DialogTemplate progress;
+  progress.title = "Work in progress";
+  progress.controls = {kswin::controls::staticText(100, "")};
+  kswin::registerDialog("PROGRESS", progress);
+  HWND dialog = CreateDialog(nullptr, "PROGRESS", nullptr,
+                             [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; });
+  SetDlgItemText(dialog, 100, "1");
+  SetDlgItemText(dialog, 100, "2");
+  SetDlgItemText(dialog, 100, "Record");  // not a count: no progress
+  DestroyWindow(dialog);
+  console.setAnswerFor("Do you wish to overwrite", IDNO);
+  EXPECT_EQ(MessageBox(nullptr, "Do you wish to overwrite\nX?", "Logbook Exists", MB_YESNO), IDNO);
+  EXPECT_EQ(readAll(out),
+            "Import ADIF File: no file given; cancelled\n"
+            "\rWork in progress: 1 \rWork in progress: 2 \n"
+            "Logbook Exists: Do you wish to overwrite\nX?\n  -> No\n");
+  std::fclose(out);
+}
+
 }  // namespace

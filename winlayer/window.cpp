@@ -318,29 +318,27 @@ BOOL ShowWindow(HWND handle, int command) {
   WindowPtr window = find(handle);
   if (window == nullptr || window->remotePeer) return FALSE;
   const bool wasVisible = window->visible;
-  const UINT before = window->showState;
-  bool visible = true;
-  UINT state = before == SW_HIDE ? SW_SHOWNORMAL : before;
+  // A window never shown counts as a normal one.
+  const UINT before = window->showState == SW_HIDE ? SW_SHOWNORMAL : window->showState;
+  const RECT oldRect = window->rect;
+  const bool visible = command != SW_HIDE;
+  UINT state = before;
   switch (command) {
-    case SW_HIDE: visible = false; state = before; break;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE: state = SW_SHOWMINIMIZED; break;
     case SW_SHOWMAXIMIZED: state = SW_SHOWMAXIMIZED; break;
     case SW_SHOWNORMAL:
     case SW_RESTORE: state = SW_SHOWNORMAL; break;
-    default: break;  // SW_SHOW, SW_SHOWNA ...: as it was
+    default: break;  // SW_HIDE, SW_SHOW, SW_SHOWNA ...: as it was
   }
-  if (visible && state != before && before != SW_HIDE) {
-    // Leaving or entering the maximized and minimized states.
+  if (state != before) {
+    // Leaving or entering the maximized and minimized states; the normal
+    // rectangle is kept for coming back.
     if (before == SW_SHOWNORMAL) window->normalRect = window->rect;
     window->rect = state == SW_SHOWMAXIMIZED ? kswin::desktopRect() : window->normalRect;
-  } else if (visible && before == SW_HIDE && state == SW_SHOWMAXIMIZED) {
-    window->normalRect = window->rect;
-    window->rect = kswin::desktopRect();
   }
-  if (visible) window->showState = state;
-  else if (window->showState == SW_HIDE) window->showState = SW_SHOWNORMAL;
+  window->showState = state;
   window->visible = visible;
   if (visible) window->style |= WS_VISIBLE;
   else window->style &= ~static_cast<LONG_PTR>(WS_VISIBLE);
@@ -348,12 +346,14 @@ BOOL ShowWindow(HWND handle, int command) {
     SendMessage(handle, WM_SHOWWINDOW, visible ? TRUE : FALSE, 0);
     if (!window->child) kswin::host().windowShown(handle, window->text, visible);
   }
+  const bool resized = oldRect.right - oldRect.left != window->rect.right - window->rect.left ||
+                       oldRect.bottom - oldRect.top != window->rect.bottom - window->rect.top;
+  if (state != before || resized)
+    kswin::detail::sendSize(handle, *window,
+                            state == SW_SHOWMAXIMIZED   ? SIZE_MAXIMIZED
+                            : state == SW_SHOWMINIMIZED ? SIZE_MINIMIZED
+                                                        : SIZE_RESTORED);
   if (visible && (state != before || !wasVisible)) {
-    if (state != before && wasVisible)
-      kswin::detail::sendSize(handle, *window,
-                              state == SW_SHOWMAXIMIZED   ? SIZE_MAXIMIZED
-                              : state == SW_SHOWMINIMIZED ? SIZE_MINIMIZED
-                                                          : SIZE_RESTORED);
     window->paintPending = true;
     for (const WindowPtr& child : kswin::detail::childrenOf(handle))
       if (child->visible) child->paintPending = true;
@@ -415,6 +415,16 @@ HWND GetFocus(void) {
 BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
   WindowPtr window = find(handle);
   if (window == nullptr || window->remotePeer) return FALSE;
+  if (!window->child) {
+    const RECT screen = kswin::desktopRect();
+    MINMAXINFO limits{{0, 0}, {screen.right, screen.bottom}, {0, 0}, {0, 0},
+                      {screen.right, screen.bottom}};
+    SendMessage(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    width = std::clamp<int>(width, limits.ptMinTrackSize.x,
+                            std::max(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x));
+    height = std::clamp<int>(height, limits.ptMinTrackSize.y,
+                             std::max(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y));
+  }
   const RECT before = window->rect;
   window->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
   if (window->showState != SW_SHOWMAXIMIZED && window->showState != SW_SHOWMINIMIZED)

@@ -4,6 +4,7 @@
 #ifndef KESTREL_WINLAYER_WINDOW_INTERNAL_H
 #define KESTREL_WINLAYER_WINDOW_INTERNAL_H
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -45,7 +46,7 @@ struct Window {
   bool enabled = true;
   bool redraw = true;
   bool paintPending = false;
-  bool destroying = false;
+  std::atomic<bool> destroying{false};  // read by other threads (IsWindow)
   int id = 0;  // control id of a child
   HMENU menu = nullptr;
   HFONT font = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <thread>
@@ -46,6 +47,10 @@ LRESULT recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 11;
   }
   if (message == WM_USER + 9) return static_cast<LRESULT>(wParam * 2);
+  if (message == WM_GETMINMAXINFO && title == "small") {
+    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{640, 320};  // 80 by 20
+    return 0;
+  }
   if (message == WM_DESTROY && quitOnDestroy && title == "main") PostQuitMessage(7);
   return DefWindowProc(window, message, wParam, lParam);
 }
@@ -193,8 +198,9 @@ TEST_F(Windows, AnotherThreadPostsAndSendsThroughTheOwnersQueue) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   worker.join();
-  // Messages sent from another thread are answered before posted ones.
-  EXPECT_EQ(seen, (std::vector<std::string>{"main:user9 21", "main:user7 1"}));
+  // Both reached the window on this thread (in an order timing decides).
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::string>{"main:user7 1", "main:user9 21"}));
   DestroyWindow(main);
 }
 
@@ -209,7 +215,9 @@ TEST_F(Windows, PlacementGeometryAndFinding) {
   GetWindowRect(child, &rect);
   EXPECT_EQ(rect.left, 15);  // in screen coordinates
   EXPECT_EQ(rect.top, 26);
-  ShowWindow(main, SW_SHOWMAXIMIZED);
+  seen.clear();
+  ShowWindow(main, SW_SHOWMAXIMIZED);  // shown maximized at once: it hears its new size
+  EXPECT_EQ(seen, (std::vector<std::string>{"main:show", "main:size"}));
   EXPECT_TRUE(IsZoomed(main));
   WINDOWPLACEMENT placement{};
   GetWindowPlacement(main, &placement);
@@ -232,6 +240,32 @@ TEST_F(Windows, PlacementGeometryAndFinding) {
   FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, GetLastError(), 0, text, sizeof text, nullptr);
   EXPECT_STREQ(text, "Cannot find window class.\r\n");
   DestroyWindow(main);
+}
+
+TEST_F(Windows, TopLevelWindowsKeepTheirMinimumTrackingSize) {
+  HWND small = make("small");
+  MoveWindow(small, 0, 0, 100, 900, TRUE);
+  RECT rect;
+  GetWindowRect(small, &rect);
+  EXPECT_EQ(rect.right - rect.left, 640);
+  EXPECT_EQ(rect.bottom - rect.top, 900);
+  MoveWindow(small, 0, 0, 5000, 5000, TRUE);  // never larger than the screen
+  GetWindowRect(small, &rect);
+  EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+  // Centred on its owner when it fits there, else on the screen.
+  HWND box = make("box");
+  MoveWindow(box, 0, 0, 100, 50, TRUE);
+  MoveWindow(small, 100, 100, 700, 400, TRUE);
+  kswin::centreWindow(box, small);
+  GetWindowRect(box, &rect);
+  EXPECT_EQ(rect.left, 400);
+  EXPECT_EQ(rect.top, 275);
+  MoveWindow(small, -600, 0, 700, 400, TRUE);
+  kswin::centreWindow(box, small);
+  GetWindowRect(box, &rect);
+  EXPECT_EQ(rect.left, (1280 - 100) / 2);
+  DestroyWindow(box);
+  DestroyWindow(small);
 }
 
 TEST_F(Windows, SubclassingChainsToTheOldProcedure) {

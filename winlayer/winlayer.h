@@ -5,6 +5,14 @@
  * platform. Everything a person would see or answer goes through one UiHost
  * (the C++ part below): a headless host for tests, a console host for the
  * kestrel command line. Nothing outside this room depends on which host runs.
+ *
+ * Where things are: window.cpp (windows), message.cpp (queues, timers,
+ * accelerators), menu.cpp, dialog.cpp, controls.cpp, commdlg.cpp (common
+ * dialogs, help, modules, error texts), gdi.cpp and print.cpp (device
+ * contexts, printing to PDF), datatable.cpp (the data table control, whose
+ * messages are in detail/datatable.h), profile.cpp, paths.cpp, remote.cpp
+ * (windows shared between processes), uihost.cpp (the hosts), cursor.cpp.
+ * Internals are in kswin::detail and are not exported.
  */
 #ifndef KESTREL_WINLAYER_WINLAYER_H
 #define KESTREL_WINLAYER_WINLAYER_H
@@ -23,13 +31,16 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT style);
 /* Cursor shapes and mouse capture. LoadCursor(NULL, IDC_WAIT) is the
  * hourglass; SetCursor returns the shape it replaced. */
 HCURSOR LoadCursor(void* instance, const char* name);
+/* An icon: a token the window classes keep (nothing is drawn). */
+HICON LoadIcon(HINSTANCE instance, const char* name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor(void);
 HWND SetCapture(HWND window);
 BOOL ReleaseCapture(void);
 HWND GetCapture(void);
 
-/* Lets a window repaint what is pending before a long step goes on. */
+/* Delivers a pending WM_PAINT to the window (and its children) at once, so
+ * it is drawn before a long step goes on. */
 BOOL UpdateWindow(HWND window);
 
 /* ---- Profile files -------------------------------------------------------
@@ -96,6 +107,8 @@ BOOL EnableWindow(HWND window, BOOL enable);
 BOOL IsWindowEnabled(HWND window);
 HWND SetFocus(HWND window);
 HWND GetFocus(void);
+/* A top-level window asks WM_GETMINMAXINFO and keeps within its tracking
+ * sizes, as when a person sizes it. */
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL GetWindowRect(HWND window, RECT* rect);
@@ -678,6 +691,24 @@ bool selectItem(HWND dialog, int id, int index);
  * the parent gets the control's double-click notification. */
 bool doubleClickItem(HWND control, int index);
 
+/* ---- The data table as its callers left it (for tests) ----------------- */
+struct DataTableColumn {
+  int type = 0, length = 0, flags = 0, width = 0;
+  size_t offset = 0;  // in the row record
+  std::string mask, title;
+};
+struct DataTableView {
+  std::vector<DataTableColumn> columns;
+  size_t recordSize = 0;
+  size_t rows = 0;
+  int current = -1, marked = -1, focused = -1, scrolledTo = -1, doubleClicked = -1;
+  int sortKeys[3] = {-1, -1, -1};
+  COLORREF background = 0, text = 0;
+  bool redraw = true;
+};
+/* What a data table window holds; an empty view for other windows. */
+DataTableView dataTableView(HWND table);
+
 /* ---- Printing -------------------------------------------------------------*/
 struct PrintedText {
   int x = 0, y = 0;
@@ -701,9 +732,11 @@ void failNextPrintStep(std::string_view step);
 
 /* ---- Between processes -------------------------------------------------
  * A window published here can be found by FindWindow(className, NULL) in
- * every process of this user and sent or posted messages (numbers only:
- * pointer parameters do not cross). The socket lives in $XDG_RUNTIME_DIR,
- * else the settings directory. Publishing starts a listening thread;
+ * every process of this user and sent or posted messages: the suite's own
+ * (WM_USER and up), WM_CLOSE and WM_NULL, whose parameters cross as numbers.
+ * The platform's messages that carry pointers do not cross (they fail).
+ * The socket lives in $XDG_RUNTIME_DIR, else the settings directory, in a
+ * directory only this user may enter. Publishing starts a listening thread;
  * the window answers from its own message loop. */
 bool publishWindow(HWND window);
 void unpublishWindow(HWND window);

@@ -108,6 +108,14 @@ typedef struct tagTEXTMETRIC {
   LONG tmMaxCharWidth;
 } TEXTMETRIC;
 
+typedef struct tagMINMAXINFO {
+  POINT ptReserved;
+  POINT ptMaxSize;
+  POINT ptMaxPosition;
+  POINT ptMinTrackSize;
+  POINT ptMaxTrackSize;
+} MINMAXINFO;
+
 typedef struct tagACCEL {
   uint8_t fVirt;
   WORD key;
@@ -429,6 +437,9 @@ typedef struct tagACCEL {
 #define HELP_CONTENTS 0x0003
 #define HELP_HELPONHELP 0x0004
 #define HELP_KEY 0x0101
+
+/* Icons for LoadIcon(NULL, id). */
+#define IDI_APPLICATION ((const char*)32512)
 
 /* Cursor shapes for LoadCursor(NULL, id). */
 #define IDC_ARROW ((const char*)32512)

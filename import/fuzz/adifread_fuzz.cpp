@@ -1,5 +1,10 @@
 // libFuzzer target: any bytes as an ADIF file, read to the end through the
-// reader, the tag table and the reading loop.
+// reader, the tag table and the reading loop. Built with clang in a folder
+// of its own, seeded with the logger-style test files:
+//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKESTREL_FUZZERS=ON \
+//     -DKESTREL_BENCHMARKS=OFF && cmake --build build-fuzz --target adifread_fuzz
+//   mkdir -p fuzz-corpus && cp import/testdata/*.adi fuzz-corpus/
+//   build-fuzz/bin/adifread_fuzz fuzz-corpus -max_len=40000 -max_total_time=600
 #include <cstdint>
 #include <cstdio>
 #include <cstring>

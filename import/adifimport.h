@@ -1,0 +1,24 @@
+// Import of an ADIF file into the open logbook (database 0 of the task).
+#ifndef KESTREL_IMPORT_ADIFIMPORT_H
+#define KESTREL_IMPORT_ADIFIMPORT_H
+
+#include <string>
+
+#include "import/adifrecord.h"
+#include "import/dbengine.h"
+#include "import/session.h"
+
+namespace ksimport {
+
+// How an import ended.
+enum class ImportEnd { Completed, Cancelled, Failed, NotStarted };
+
+// Imports the file at `path`: every record through the completion path of
+// the session, with the frame's progress dialog and console. `settings`
+// gives the date format and UTC offset; the tagging answer is asked.
+ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServices& services,
+                     AdifSettings settings, const std::string& path);
+
+}  // namespace ksimport
+
+#endif

@@ -1,0 +1,63 @@
+#include "import/prefixservices.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "funct/ksfunct.h"
+#include "import/session.h"
+#include "prefix/ksprefix.h"
+
+namespace ksimport {
+namespace {
+
+template <size_t N>
+void setText(char (&field)[N], const char* text) {
+  const size_t length = std::min(std::strlen(text), N - 1);
+  std::memcpy(field, text, length);
+  std::memset(field + length, 0, N - length);
+}
+
+}  // namespace
+
+bool PrefixServices::resolveCountry(LogRecord& record) {
+  char searchText[32] = {};
+  GetPrefix(searchText, record.call, task_);
+  // A call signed "/AM" or "/MM" is mobile wherever its prefix points.
+  const char* slash = std::strrchr(record.call, '/');
+  const char* mobile = isMobile(searchText) ? searchText
+                       : slash && isMobile(slash + 1) ? slash + 1
+                                                      : nullptr;
+  if (mobile) {
+    setText(record.prefix, mobile);
+    setText(record.qth, mobile[0] == 'A' ? "Aeronautical Mobile" : "Maritime Mobile");
+    return true;
+  }
+  char name[32] = {};
+  char head[kCountryHeadSize] = {};
+  const int day = record.julianDay;
+  if (!SearchDeletedPrefix(name, searchText, day, task_, head) &&
+      !SearchSharedPrefix(name, searchText, day, task_, head) &&
+      !SearchPrefix(name, searchText, day, task_, head)) {
+    record.prefix[0] = '\0';
+    return false;
+  }
+  CountryRecord country{};
+  std::memcpy(&country, head, kCountryHeadSize);
+  country.prefix[sizeof country.prefix - 1] = '\0';
+  country.name[sizeof country.name - 1] = '\0';
+  country.continent[sizeof country.continent - 1] = '\0';
+  setText(record.prefix, country.prefix);
+  setText(record.continent, country.continent);
+  setText(record.qth, country.name);
+  record.cqZone = static_cast<uint16_t>(country.cqZone);
+  record.ituZone = static_cast<uint16_t>(country.ituZone);
+  return record.prefix[0] != '\0';
+}
+
+int PrefixServices::bandOf(double megahertz) { return GetBand(megahertz); }
+
+long PrefixServices::findCounty(const char* state, const char* county) {
+  return FindCounty(task_, state, county);
+}
+
+}  // namespace ksimport
