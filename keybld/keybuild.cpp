@@ -1,4 +1,4 @@
-// keybuild: rebuilds the keys of a logbook from the command line.
+// keybuild: checks the keys of a logbook and rebuilds them when damaged.
 //   keybuild LOGBOOK      (the logbook's path without extension)
 #include <unistd.h>
 
@@ -15,9 +15,10 @@ namespace {
 void usage(std::FILE* out) {
   std::fprintf(out,
                "usage: keybuild LOGBOOK\n\n"
-               "Rebuilds every key of the logbook LOGBOOK (its path without extension,\n"
-               "as /home/me/logs/MYLOG for MYLOG.DBD, MYLOG.DAT ...) from its records,\n"
-               "and says how many key entries it restored or removed. Run it when a\n"
+               "Checks every key of the logbook LOGBOOK (its path without extension,\n"
+               "as /home/me/logs/MYLOG for MYLOG.DBD, MYLOG.DAT ...) against its records\n"
+               "and, when any key is damaged, rebuilds them all from the records and\n"
+               "says how many key entries it restored or removed. Run it when a\n"
                "logbook's searches miss contacts that are there, or after its key files\n"
                "(.KEY, .K01, .K02) were lost or damaged. Nothing but the keys changes.\n");
 }

@@ -58,14 +58,19 @@ bool belongs(const LogRecord& r, long field) {
   }
 }
 
+// By record type and key (in the order of logbookKeys()), the rows of the
+// records that have an entry in the key.
+using Holders = std::vector<std::vector<std::vector<bool>>>;
+
 // Checks every key of the logbook against the records: each record must be
 // in each key it belongs in, once, and nothing else may be. One pass over
-// the records and one over each key; nothing is written. Counts what is
-// wrong into `report`; true when nothing is.
-int checkKeys(DB_TASK* task, Report& report, bool& sound,
+// the records and one over each key; nothing is written. Counts the entries
+// that point at no record into `report`, and says whether all is sound.
+int checkKeys(DB_TASK* task, Report& report, Holders& held, bool& sound,
               const std::function<void(const char*, long)>& progress) {
   long wrong = 0;  // missing entries and entries against the rules
   for (const TypeKeys& t : logbookKeys()) {
+    held.emplace_back(t.keys.size());
     // The rows of the records, and by key the rows of those that belong in it.
     std::vector<bool> present;
     std::vector<std::vector<bool>> required(t.keys.size());
@@ -93,18 +98,19 @@ int checkKeys(DB_TASK* task, Report& report, bool& sound,
     }
     if (rc != RECDB_END) return rc;
     for (std::size_t i = 0; i < t.keys.size(); ++i) {
-      std::vector<bool> seen(present.size());
+      std::vector<bool>& seen = held.back()[i];
+      seen.assign(present.size(), false);
       long found = 0;
       rc = recdb::keyAddresses(task, kDb, t.keys[i], [&](DB_ADDR address) {
         std::size_t row = address & 0xFFFFFF;
         if (static_cast<int>(static_cast<std::uint32_t>(address) >> 24) != file ||
             row >= present.size() || !present[row] || seen[row]) {
           ++report.stray;
-        } else if (row >= required[i].size() || !required[i][row]) {
-          ++wrong;
         } else {
           seen[row] = true;
-          ++found;
+          bool belongs = row < required[i].size() && required[i][row];
+          found += belongs;
+          wrong += !belongs;
         }
       });
       if (rc != RECDB_OK) return rc;
@@ -128,7 +134,8 @@ std::string Report::text() const {
                 records, restored, removed);
   std::string out = text;
   if (stray != 0)
-    out += "\n" + std::to_string(stray) + " key entries removed that pointed at no record.";
+    out += "\n" + std::to_string(stray) +
+           " key entries removed that pointed at no record, or at one already in the key.";
   if (refused != 0)
     out += "\n" + std::to_string(refused) +
            " records hold a value that an earlier record holds in a unique key and "
@@ -145,44 +152,31 @@ Report rebuild(DB_TASK* task, const std::function<void(const char*, long)>& prog
   };
   // Most runs find nothing to repair: check first, cheaply.
   bool sound = false;
-  if (int rc = checkKeys(task, report, sound, progress); rc != RECDB_OK)
+  Holders held;
+  if (int rc = checkKeys(task, report, held, sound, progress); rc != RECDB_OK)
     return failed(rc, "checking the keys");
   if (sound) return report;
   report.rebuilt = true;
   report.records = 0;
-
-  // What each record is in now, before the key files are emptied.
-  std::vector<std::vector<std::uint32_t>> had;
-  long seen = 0;
-  for (const TypeKeys& t : logbookKeys()) {
-    had.emplace_back();
-    for (int rc = dbRecordFirst(t.type, task, kDb); rc == RECDB_OK; rc = dbRecordNext(task, kDb)) {
-      std::uint32_t mask = 0;
-      for (std::size_t i = 0; i < t.keys.size(); ++i)
-        if (dbKeyExists(t.keys[i], task, kDb) == RECDB_OK) mask |= 1u << i;
-      had.back().push_back(mask);
-      if (progress && ++seen % kProgressEvery == 0) progress("checking", seen);
-    }
-  }
-  if (progress) progress("checking", seen);
 
   for (int file : {kLogFileKey, kLogFileK01, kLogFileK02})
     if (int rc = dbInitFile(file, task, kDb); rc != RECDB_OK) return failed(rc, "emptying a key file");
 
   for (std::size_t n = 0; n < logbookKeys().size(); ++n) {
     const TypeKeys& t = logbookKeys()[n];
-    std::size_t index = 0;
-    for (int rc = dbRecordFirst(t.type, task, kDb); rc == RECDB_OK;
-         rc = dbRecordNext(task, kDb), ++index) {
+    for (int rc = dbRecordFirst(t.type, task, kDb); rc == RECDB_OK; rc = dbRecordNext(task, kDb)) {
+      DB_ADDR address = 0;
+      if (int got = dbCurrentGet(&address, task, kDb); got != RECDB_OK)
+        return failed(got, "reading a record");
+      std::size_t row = address & 0xFFFFFF;
       LogRecord contact{};
       if (t.type == kLogRecordType) {
         if (int read = dbRecordRead(&contact, task, kDb); read != RECDB_OK)
           return failed(read, "reading a contact");
       }
-      // Records added behind the first pass's back have no "before".
-      std::uint32_t before = index < had[n].size() ? had[n][index] : 0;
       for (std::size_t i = 0; i < t.keys.size(); ++i) {
-        bool was = before & (1u << i);
+        // Records added behind the check's back were in no key.
+        bool was = row < held[n][i].size() && held[n][i][row];
         if (t.type == kLogRecordType && !belongs(contact, t.keys[i])) {
           report.removed += was;
           continue;

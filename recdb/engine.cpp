@@ -291,14 +291,18 @@ int Database::checkType(int type) const {
 
 int Database::addKey(Key& key, const std::uint8_t* value, std::size_t length, DB_ADDR address) {
   if (!key.deferred) return insertKey(key, value, length, address);
+  // Make room first, so that a failure leaves this entry out altogether.
+  std::size_t need = 1 + length + sizeof address + sizeof(std::uint32_t);
+  if (pendingBytes_ + need > kPendingBytes)
+    if (int rc = flushKeys(); rc != RECDB_OK) return rc;
   std::size_t at = key.pending.size();
   key.order.push_back(static_cast<std::uint32_t>(at));
   key.pending.resize(at + 1 + length + sizeof address);
   key.pending[at] = static_cast<std::uint8_t>(length);
   std::memcpy(&key.pending[at + 1], value, length);
   std::memcpy(&key.pending[at + 1 + length], &address, sizeof address);
-  pendingBytes_ += 1 + length + sizeof address + sizeof(std::uint32_t);
-  return pendingBytes_ >= kPendingBytes ? flushKeys() : RECDB_OK;
+  pendingBytes_ += need;
+  return RECDB_OK;
 }
 
 int Database::flushKey(Key& key) {

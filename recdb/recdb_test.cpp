@@ -121,6 +121,32 @@ TEST_F(Engine, DuplicatesComeInAddressOrder) {
   EXPECT_TRUE(std::is_sorted(made.begin(), made.end()));
 }
 
+TEST_F(Engine, RecordsMadeDuringAWalkJoinItInKeyOrderAndAreSaved) {
+  create(contact("C1", 1, "CW", "K", 20, 5));
+  create(contact("F1", 1, "FM", "K", 20, 5));
+  std::vector<std::string> calls;
+  int rc = dbKeyFind(logfield::kMode, "CW", task, 0);
+  for (int step = 0; rc == RECDB_OK; rc = dbKeyNext(logfield::kMode, task, 0), ++step) {
+    LogRecord r{};
+    ASSERT_EQ(dbRecordRead(&r, task, 0), RECDB_OK);
+    calls.push_back(r.call);
+    if (step == 0) {
+      create(contact("A1", 1, "AM", "K", 20, 5));   // behind the walk
+      create(contact("C2", 1, "CW", "K", 20, 5));   // ahead of it, after C1
+      create(contact("S1", 1, "SSB", "K", 20, 5));  // at the end
+    }
+  }
+  EXPECT_EQ(rc, RECDB_END);
+  EXPECT_EQ(calls, (std::vector<std::string>{"C1", "C2", "F1", "S1"}));
+
+  ASSERT_EQ(dbClose(task), RECDB_OK);
+  for (long field : logfield::kAutomaticKeys) {
+    std::string file = base() + (field >= 42 ? ".K01" : ".KEY");
+    EXPECT_EQ(count(file, "SELECT count(*) FROM key_" + std::to_string(field)), 5) << field;
+  }
+  ASSERT_EQ(dbOpen(base().c_str(), "o", task), RECDB_OK);
+}
+
 TEST_F(Engine, UniqueKeyRefusesASecondValueAndStoresNothing) {
   LogHeader header = newLogHeader();
   ASSERT_EQ(dbRecordCreate(kLogHeaderType, &header, task, 0), RECDB_OK);
