@@ -57,7 +57,15 @@ bool PrefixServices::resolveCountry(LogRecord& record) {
 int PrefixServices::bandOf(double megahertz) { return GetBand(megahertz); }
 
 long PrefixServices::findCounty(const char* state, const char* county) {
-  return FindCounty(task_, state, county);
+  // Each look-up in the county database, a database of its own outside the
+  // import's transaction, takes and releases its file locks.
+  countyKey_.assign(state);
+  countyKey_ += ',';
+  countyKey_ += county;
+  if (auto at = counties_.find(countyKey_); at != counties_.end()) return at->second;
+  const long address = FindCounty(task_, state, county);
+  if (counties_.size() < kCountiesKept) counties_.emplace(countyKey_, address);
+  return address;
 }
 
 }  // namespace ksimport

@@ -88,6 +88,19 @@ TEST_F(RealCountryTest, ContestAndOnlineFiles) {
   EXPECT_EQ(stored.at("W4FL").uscaFlag, 1);
 }
 
+TEST_F(RealCountryTest, CountyAnswersKeptAgreeWithTheDatabase) {
+  PrefixServices services(task_);
+  const long losAngeles = FindCounty(task_, "CA", "LOS ANGELES");
+  ASSERT_GT(losAngeles, 0);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(services.findCounty("CA", "LOS ANGELES"), losAngeles);
+    EXPECT_EQ(services.findCounty("CA", "Los Angeles"), losAngeles);
+    EXPECT_EQ(services.findCounty("CA", "NOWHERE"), -1);
+    EXPECT_EQ(services.findCounty("TX", "LOS ANGELES"), -1);
+  }
+  EXPECT_EQ(services.findCounty("TX", "HARRIS"), FindCounty(task_, "TX", "HARRIS"));
+}
+
 TEST_F(RealCountryTest, MobileCallsAndUnknownPrefixes) {
   const fs::path file = dir_ / "mobile.adi";
   std::ofstream(file) << "<EOH><CALL:8>W1ABC/MM<QSO_DATE:8>20240101<FREQ:6>14.025<EOR>"

@@ -187,6 +187,7 @@ int Database::prepareAll() {
   std::size_t largest = 0;
   for (const Record& r : schema_.records) largest = std::max<std::size_t>(largest, r.size);
   scratch_.assign(largest, 0);
+  createdBytes_.assign(largest, 0);
   for (int i = 0; i < kFileSlots; ++i) {
     if (!schema_.dataFile[i]) continue;
     const std::string t = schemaName(i) + ".records";
@@ -199,6 +200,7 @@ int Database::prepareAll() {
       return RECDB_E_FILE;
   }
   keys_ = std::vector<Key>(schema_.keys.size());
+  createdKeys_.assign(keys_.size(), false);
   for (std::size_t i = 0; i < keys_.size(); ++i) {
     Key& k = keys_[i];
     k.field = &schema_.fields[schema_.keys[i]];
@@ -249,8 +251,14 @@ int Database::fail(int sqliteResult) {
   }
 }
 
-int Database::beginWrite() {
+int Database::beginWrite(bool mayCommit) {
   if (db_ == nullptr) return RECDB_E_NODB;
+  // A full batch is committed before the next write rather than after the
+  // last, so that a caller's optional keys of a new record go in with it.
+  if (inTransaction_ && mayCommit &&
+      (pendingWrites_ >= batchWrites_ ||
+       std::chrono::steady_clock::now() - batchStart_ >= batchTime_))
+    if (int rc = commit(); rc != RECDB_OK) return rc;
   if (inTransaction_) return RECDB_OK;
   Use use(begin_);
   int rc = sqlite3_step(*use);
@@ -263,15 +271,11 @@ int Database::beginWrite() {
 
 int Database::endWrite(int result) {
   ++generation_;
+  ++pendingWrites_;
   if (inTransaction_ && sqlite3_get_autocommit(db_)) {
     // A failed statement made SQLite take the batch back.
     inTransaction_ = false;
     dropPending();
-  }
-  if (++pendingWrites_ >= batchWrites_ ||
-      std::chrono::steady_clock::now() - batchStart_ >= batchTime_) {
-    int rc = commit();
-    if (result == RECDB_OK) result = rc;
   }
   return result;
 }
@@ -279,6 +283,8 @@ int Database::endWrite(int result) {
 int Database::commit() {
   if (!inTransaction_) return RECDB_OK;
   if (int rc = flushKeys(); rc != RECDB_OK) return rc;
+  // Outside this transaction another connection may change the record.
+  forgetCreated();
   Use use(commit_);
   int rc = sqlite3_step(*use);
   if (rc == SQLITE_DONE || sqlite3_get_autocommit(db_)) inTransaction_ = false;
@@ -360,6 +366,7 @@ int Database::flushKeys() {
 }
 
 void Database::dropPending() {
+  forgetCreated();  // the batch that made it was taken back
   for (Key& k : keys_) {
     k.pending.clear();
     k.order.clear();
@@ -404,6 +411,10 @@ int Database::loadCurrent(std::uint8_t* buffer, const Record*& record) {
   if (db_ == nullptr) return RECDB_E_NODB;
   if (current_ == 0) return RECDB_NOCURRENT;
   record = schema_.record(currentType_);
+  if (current_ == created_) {
+    std::memcpy(buffer, createdBytes_.data(), record->size);
+    return RECDB_OK;
+  }
   if (currentRow_ != nullptr && currentGeneration_ == generation_ &&
       sqlite3_column_type(currentRow_, currentColumn_) == SQLITE_BLOB) {
     std::size_t size = static_cast<std::size_t>(sqlite3_column_bytes(currentRow_, currentColumn_));
@@ -475,6 +486,9 @@ int Database::create(int type, const void* record) {
     return endWrite(rc);
   }
   setCurrent(address, type);
+  created_ = address;
+  std::memcpy(createdBytes_.data(), record, rec->size);
+  createdKeys_.assign(keys_.size(), false);
   return endWrite(RECDB_OK);
 }
 
@@ -501,6 +515,7 @@ int Database::write(const void* record) {
   std::uint8_t before[kMaxKeyBytes], after[kMaxKeyBytes];
   rc = beginWrite();
   if (rc != RECDB_OK) return rc;
+  if (current_ == created_) forgetCreated();
   for (int index : rec->keys) {
     const Field& f = schema_.fields[index];
     if (f.key != KeyKind::Unique) continue;
@@ -539,6 +554,7 @@ int Database::remove() {
   if (rc != RECDB_OK) return rc;
   rc = beginWrite();
   if (rc != RECDB_OK) return rc;
+  if (current_ == created_) forgetCreated();
   std::uint8_t value[kMaxKeyBytes];
   for (int index : rec->keys) {
     const Field& f = schema_.fields[index];
@@ -685,13 +701,22 @@ int Database::keyStore(long number) {
   std::size_t n = 0;
   int rc = currentEntry(number, key, value, n);
   if (rc != RECDB_OK) return rc;
+  const std::size_t slot = static_cast<std::size_t>(key - keys_.data());
+  const bool fresh = current_ == created_;
+  if (fresh && key->field->optional && key->deferred && !createdKeys_[slot]) {
+    rc = beginWrite(false);
+    if (rc != RECDB_OK) return rc;
+    rc = addKey(*key, value, n, current_);
+    if (rc == RECDB_OK) createdKeys_[slot] = true;
+    return endWrite(rc);
+  }
   if (key->field->key == KeyKind::Unique) {
     if (holdsValue(*key, value, n, current_, rc)) return RECDB_DUPLICATE;
     if (rc != RECDB_OK) return rc;
   }
   rc = entryExists(*key, value, n);
   if (rc != RECDB_NOTFOUND) return rc == RECDB_OK ? RECDB_DUPLICATE : rc;  // stored already
-  rc = beginWrite();
+  rc = beginWrite(!fresh);
   if (rc != RECDB_OK) return rc;
   return endWrite(insertKey(*key, value, n, current_));
 }
@@ -832,6 +857,7 @@ int Database::initFile(int file) {
   int rc = beginWrite();
   if (rc == RECDB_OK) rc = flushKeys();
   if (rc != RECDB_OK) return rc;
+  forgetCreated();
   std::string sql;
   if (schema_.dataFile[file]) {
     sql += "DELETE FROM " + schemaName(file) + ".records;";

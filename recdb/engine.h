@@ -38,9 +38,10 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-// Writes are committed after this many operations or this long after the
-// batch's first write, whichever comes first. A commit writes every page the
-// batch touched, and inserts land all over the keys, so batches are long.
+// A batch of writes is committed once it holds this many operations or is
+// this old, whichever comes first, before the next write. A commit writes
+// every page the batch touched, and inserts land all over the keys, so
+// batches are long.
 // RECDB_BATCH="writes,milliseconds" in the environment overrides both.
 inline constexpr int kBatchWrites = 200000;
 inline constexpr std::chrono::milliseconds kBatchTime{5000};
@@ -123,7 +124,9 @@ class Database {
 
   Database() = default;
   int prepareAll();
-  int beginWrite();
+  // Opens the write transaction, committing the batch first when it is full
+  // and `mayCommit` (not between a new record and its optional keys).
+  int beginWrite(bool mayCommit = true);
   int endWrite(int result);
   int fail(int sqliteResult);
   // Reads the current record's bytes into `buffer` (record size); sets `type`.
@@ -150,6 +153,8 @@ class Database {
   // Resets a key or scan cursor, forgetting it as the current record's row.
   void resetCursor(sqlite3_stmt* cursor);
   void setCurrent(DB_ADDR address, int type, sqlite3_stmt* row = nullptr, int column = 0);
+  // Forgets the record created last (it changed, went, or was taken back).
+  void forgetCreated() { created_ = 0; }
   Key& keyOf(const Field& field) { return keys_[field.keySlot]; }
 
   Schema schema_;
@@ -167,6 +172,15 @@ class Database {
   std::chrono::steady_clock::time_point batchStart_;
   std::uint64_t generation_ = 1;  // moves on with every write
   std::uint64_t serial_ = 0;      // tells this open database's currency blocks
+
+  // The record created last, as stored, and the optional keys it has been
+  // stored in since: a new record is in no optional key, so storing it there
+  // needs no look-up and its entry can wait in the queue like the automatic
+  // ones (an import stores every contact in a few). Kept only until the
+  // transaction ends.
+  DB_ADDR created_ = 0;
+  std::vector<std::uint8_t> createdBytes_;
+  std::vector<bool> createdKeys_;  // by key slot
 
   // Currency.
   DB_ADDR current_ = 0;

@@ -189,6 +189,52 @@ TEST_F(Engine, OptionalKeysStoredTestedDeletedAndStoredAgain) {
   EXPECT_EQ(dbKeyStore(logfield::kStateTallyState, task, 0), RECDB_E_FIELD);
 }
 
+// An import stores each new contact in its optional keys right after making
+// it; those entries wait with the automatic ones and must behave the same.
+TEST_F(Engine, OptionalKeysOfNewRecordsFollowChangesAndReachTheFiles) {
+  LogRecord first = contact("K1ABC", 100, "CW", "K", 20, 5);
+  KS_SET(first.state, "MA");
+  DB_ADDR a = create(first);
+  ASSERT_EQ(dbKeyStore(logfield::kState, task, 0), RECDB_OK);
+  ASSERT_EQ(dbKeyStore(logfield::kStateMode, task, 0), RECDB_OK);
+  EXPECT_EQ(dbKeyStore(logfield::kState, task, 0), RECDB_DUPLICATE);
+  // An automatic key holds a new record already.
+  EXPECT_EQ(dbKeyStore(logfield::kMode, task, 0), RECDB_DUPLICATE);
+
+  LogRecord second = contact("W1AW", 101, "SSB", "K", 20, 5);
+  KS_SET(second.state, "CT");
+  DB_ADDR b = create(second);
+  ASSERT_EQ(dbKeyStore(logfield::kState, task, 0), RECDB_OK);
+  // Changed and read back before anything reached the key file.
+  KS_SET(second.state, "RI");
+  ASSERT_EQ(dbRecordWrite(&second, task, 0), RECDB_OK);
+  LogRecord read{};
+  ASSERT_EQ(dbRecordRead(&read, task, 0), RECDB_OK);
+  EXPECT_STREQ(read.state, "RI");
+  EXPECT_EQ(dbKeyExists(logfield::kState, task, 0), RECDB_OK);
+  EXPECT_EQ(dbKeyExists(logfield::kStateMode, task, 0), RECDB_NOTFOUND);
+
+  // Made, stored in a key and deleted at once: nothing of it is left.
+  LogRecord third = contact("N1XX", 102, "CW", "K", 20, 5);
+  KS_SET(third.state, "MA");
+  create(third);
+  ASSERT_EQ(dbKeyStore(logfield::kState, task, 0), RECDB_OK);
+  ASSERT_EQ(dbDelete(task, 0), RECDB_OK);
+
+  ASSERT_EQ(dbClose(task), RECDB_OK);
+  ASSERT_EQ(dbOpen(base().c_str(), "o", task), RECDB_OK);
+  DB_ADDR found = 0;
+  ASSERT_EQ(dbKeyFind(logfield::kState, "MA", task, 0), RECDB_OK);
+  dbCurrentGet(&found, task, 0);
+  EXPECT_EQ(found, a);
+  ASSERT_EQ(dbKeyNext(logfield::kState, task, 0), RECDB_OK);  // "RI", the only other
+  dbCurrentGet(&found, task, 0);
+  EXPECT_EQ(found, b);
+  EXPECT_EQ(dbKeyNext(logfield::kState, task, 0), RECDB_END);
+  EXPECT_EQ(dbKeyFind(logfield::kState, "CT", task, 0), RECDB_NOTFOUND);
+  EXPECT_EQ(count(dir / "LOG.DAT", "SELECT count(*) FROM records"), 2);
+}
+
 TEST_F(Engine, RecordWriteMovesAutomaticAndStoredOptionalKeys) {
   LogRecord r = contact("K1ABC", 100, "CW", "K", 20, 5);
   KS_SET(r.state, "MA");
