@@ -207,7 +207,10 @@ int Database::prepareAll() {
     k.deferred = k.field->key == KeyKind::Duplicate;
     const std::string t = schemaName(k.field->keyFile) + ".key_" + std::to_string(k.field->number);
     const std::string r = schemaName(schema_.records[k.field->record].file) + ".records";
+    std::string many = "INSERT OR IGNORE INTO " + t + "(value, addr) VALUES(?,?)";
+    for (int row = 1; row < kFlushRows; ++row) many += ",(?,?)";
     if (k.insert.prepare(db_, "INSERT INTO " + t + "(value, addr) VALUES(?1, ?2)") ||
+        k.insertMany.prepare(db_, many) ||
         k.remove.prepare(db_, "DELETE FROM " + t + " WHERE value = ?1 AND addr = ?2") ||
         k.exists.prepare(db_, "SELECT 1 FROM " + t + " WHERE value = ?1 AND addr = ?2") ||
         k.holder.prepare(db_, "SELECT addr FROM " + t + " WHERE value = ?1 AND addr <> ?2 LIMIT 1") ||
@@ -314,17 +317,36 @@ int Database::addKey(Key& key, const std::uint8_t* value, std::size_t length, DB
 int Database::flushKey(Key& key) {
   if (key.order.empty()) return RECDB_OK;
   const std::uint8_t* base = key.pending.data();
-  // Value order as SQLite compares blobs; equal values keep their queue
-  // order, which is address order.
-  std::stable_sort(key.order.begin(), key.order.end(), [base](std::uint32_t a, std::uint32_t b) {
+  // Value order as SQLite compares blobs, equal values by address.
+  std::sort(key.order.begin(), key.order.end(), [base](std::uint32_t a, std::uint32_t b) {
     std::size_t la = base[a], lb = base[b];
     int c = std::memcmp(base + a + 1, base + b + 1, std::min(la, lb));
-    return c != 0 ? c < 0 : la < lb;
+    if (c != 0) return c < 0;
+    if (la != lb) return la < lb;
+    DB_ADDR x, y;
+    std::memcpy(&x, base + a + 1 + la, sizeof x);
+    std::memcpy(&y, base + b + 1 + lb, sizeof y);
+    return x < y;
   });
   ++generation_;  // cursors on this key step from where they stood again
   int rc = RECDB_OK;
   std::size_t done = 0;
-  for (; done < key.order.size(); ++done) {
+  // Whole statements first: a queued entry is of a new record, so none is
+  // in the key already; a statement that fails stores none of its rows.
+  for (; rc == RECDB_OK && key.order.size() - done >= kFlushRows; done += kFlushRows) {
+    Use use(key.insertMany);
+    for (int row = 0; row < kFlushRows; ++row) {
+      const std::uint8_t* entry = base + key.order[done + row];
+      DB_ADDR address;
+      std::memcpy(&address, entry + 1 + entry[0], sizeof address);
+      sqlite3_bind_blob(*use, 2 * row + 1, entry + 1, entry[0], SQLITE_STATIC);
+      sqlite3_bind_int64(*use, 2 * row + 2, address);
+    }
+    const int step = sqlite3_step(*use);
+    if (step != SQLITE_DONE) rc = fail(step);
+  }
+  if (rc != RECDB_OK) done -= kFlushRows;
+  for (; rc == RECDB_OK && done < key.order.size(); ++done) {
     const std::uint8_t* entry = base + key.order[done];
     DB_ADDR address;
     std::memcpy(&address, entry + 1 + entry[0], sizeof address);

@@ -51,6 +51,8 @@ inline constexpr std::chrono::milliseconds kBatchTime{5000};
 // commit (so in the same transaction), or when they reach this many bytes.
 // Sorted, they touch each key page once instead of once per record.
 inline constexpr std::size_t kPendingBytes = 6u << 20;
+// Queued entries go in this many to a statement.
+inline constexpr int kFlushRows = 32;
 
 // Records of one data file hold row numbers below 2^24.
 inline constexpr std::int64_t kMaxRow = 0xFFFFFF;
@@ -107,6 +109,7 @@ class Database {
   struct Key {
     const Field* field = nullptr;
     Statement insert, remove, exists, holder, cursor, addresses;
+    Statement insertMany;  // kFlushRows entries at once
     // Currency: the entry last found on this key.
     bool positioned = false;
     bool live = false;  // `cursor` is stepping and stands on that entry

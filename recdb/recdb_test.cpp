@@ -121,6 +121,29 @@ TEST_F(Engine, DuplicatesComeInAddressOrder) {
   EXPECT_TRUE(std::is_sorted(made.begin(), made.end()));
 }
 
+// Queued entries go in many to a statement; a count that is no multiple of
+// that, values out of order and many equal ones must all land in order.
+TEST_F(Engine, ManyQueuedEntriesLandInKeyOrder) {
+  constexpr int kRecords = 203;
+  std::vector<std::pair<int, DB_ADDR>> made;  // (day, address)
+  for (int i = 0; i < kRecords; ++i) {
+    const int day = (i * 37) % 11;  // out of order, each day many times
+    made.emplace_back(day, create(contact("C", day, "CW", "K", 20, 5)));
+  }
+  std::sort(made.begin(), made.end());
+  std::vector<std::pair<int, DB_ADDR>> seen;
+  const std::int32_t first = 0;
+  for (int rc = dbKeyFind(logfield::kJulianDay, &first, task, 0); rc == RECDB_OK;
+       rc = dbKeyNext(logfield::kJulianDay, task, 0)) {
+    LogRecord r{};
+    ASSERT_EQ(dbRecordRead(&r, task, 0), RECDB_OK);
+    DB_ADDR a = 0;
+    dbCurrentGet(&a, task, 0);
+    seen.emplace_back(r.julianDay, a);
+  }
+  EXPECT_EQ(seen, made);
+}
+
 TEST_F(Engine, RecordsMadeDuringAWalkJoinItInKeyOrderAndAreSaved) {
   create(contact("C1", 1, "CW", "K", 20, 5));
   create(contact("F1", 1, "FM", "K", 20, 5));
