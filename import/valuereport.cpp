@@ -1,7 +1,9 @@
 #include "import/valuereport.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "funct/ksfunct.h"
 
@@ -113,9 +115,46 @@ void rateAward(std::string& out, const LogRecord& record, const uint8_t* flags,
     out += texts.unconfirmedOnBand;
 }
 
+// printf's "%W.Ws" (left-aligned with `left`, as "%-W.Ws") and "%Wd": the
+// report writes several of these a contact, so without the format parser.
+void text(std::string& out, const char* value, std::size_t width, bool left = false) {
+  const std::size_t length = strnlen(value, width);
+  if (!left) out.append(width - length, ' ');
+  out.append(value, length);
+  if (left) out.append(width - length, ' ');
+}
+
+void number(std::string& out, int value, std::size_t width) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  const std::size_t length = static_cast<std::size_t>(end - digits);
+  if (length < width) out.append(width - length, ' ');
+  out.append(digits, length);
+}
+
+// "%8.8s %5.5s %-14.14s %4.4s %4d %3.3s %3.3s ", what every line of a
+// contact starts with.
+void contactHead(std::string& out, const LogRecord& r) {
+  text(out, r.date, 8);
+  out += ' ';
+  text(out, r.time, 5);
+  out += ' ';
+  text(out, r.call, 14, true);
+  out += ' ';
+  text(out, r.mode, 4);
+  out += ' ';
+  number(out, r.band, 4);
+  out += ' ';
+  text(out, r.rstRcvd, 3);
+  out += ' ';
+  text(out, r.rstSent, 3);
+  out += ' ';
+}
+
 void contactLine(std::string& out, const LogRecord& r, const char* last) {
-  append(out, "%8.8s %5.5s %-14.14s %4.4s %4d %3.3s %3.3s %s\r\n", r.date, r.time, r.call,
-         r.mode, r.band, r.rstRcvd, r.rstSent, last);
+  contactHead(out, r);
+  out += last;
+  out += "\r\n";
 }
 
 }  // namespace
@@ -132,8 +171,12 @@ std::string errorLogEntry(const LogRecord& r, std::span<const int> errors) {
 
 std::string rateContact(const LogRecord& r, TallySource& tallies) {
   std::string out;
-  append(out, "%8.8s %5.5s %-14.14s %4.4s %4d %3.3s %3.3s %5.5s %d\r\n", r.date, r.time, r.call,
-         r.mode, r.band, r.rstRcvd, r.rstSent, r.prefix, r.cqZone);
+  out.reserve(256);
+  contactHead(out, r);
+  text(out, r.prefix, 5);
+  out += ' ';
+  number(out, r.cqZone, 0);
+  out += "\r\n";
   if (const CountryTally* t = tallies.country(r.prefix))
     rateAward(out, r, t->awardFlags, t->bandWorked, t->bandConfirmed, kCountryTexts, false, false);
   if (const ZoneTally* t = tallies.zone(r.cqZone))

@@ -76,6 +76,14 @@ TEST(ValueReport, NewCountryAndZone) {
             "New CQ Zone.\r\nNew CQ CW zone.\r\nNew CQ Zone on 20.\r\n");
 }
 
+TEST(ValueReport, ColumnsHoldForFullAndEmptyFields) {
+  FakeTallies tallies;
+  LogRecord r = contact("DL1ABC/P/QRP/X", "SSTV", 10000, "KH6", 40);
+  r.rstRcvd[0] = '\0';
+  EXPECT_EQ(rateContact(r, tallies),
+            "03-15-24 14:23 DL1ABC/P/QRP/X SSTV 10000     579   KH6 40\r\n");
+}
+
 TEST(ValueReport, WorkedButNotConfirmed) {
   FakeTallies tallies;
   tallies.countries["DL"] = workedTally<CountryTally>();
