@@ -317,17 +317,31 @@ int Database::addKey(Key& key, const std::uint8_t* value, std::size_t length, DB
 int Database::flushKey(Key& key) {
   if (key.order.empty()) return RECDB_OK;
   const std::uint8_t* base = key.pending.data();
-  // Value order as SQLite compares blobs, equal values by address.
-  std::sort(key.order.begin(), key.order.end(), [base](std::uint32_t a, std::uint32_t b) {
-    std::size_t la = base[a], lb = base[b];
-    int c = std::memcmp(base + a + 1, base + b + 1, std::min(la, lb));
+  // Value order as SQLite compares blobs, equal values by address. Each
+  // entry is sorted with its first eight bytes as a number beside it, so
+  // that most comparisons need no look into the queue.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> sorted(key.order.size());
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    const std::uint8_t* entry = base + key.order[i];
+    std::uint64_t head = 0;
+    for (std::size_t b = 0; b < 8; ++b) head = head << 8 | (b < entry[0] ? entry[1 + b] : 0);
+    sorted[i] = {head, key.order[i]};
+  }
+  std::sort(sorted.begin(), sorted.end(), [base](const auto& p, const auto& q) {
+    if (p.first != q.first) return p.first < q.first;
+    const std::uint8_t* a = base + p.second;
+    const std::uint8_t* b = base + q.second;
+    std::size_t la = a[0], lb = b[0];
+    int c = std::memcmp(a + 1, b + 1, std::min(la, lb));
     if (c != 0) return c < 0;
     if (la != lb) return la < lb;
     DB_ADDR x, y;
-    std::memcpy(&x, base + a + 1 + la, sizeof x);
-    std::memcpy(&y, base + b + 1 + lb, sizeof y);
+    std::memcpy(&x, a + 1 + la, sizeof x);
+    std::memcpy(&y, b + 1 + lb, sizeof y);
     return x < y;
   });
+  for (std::size_t i = 0; i < sorted.size(); ++i) key.order[i] = sorted[i].second;
+  sorted = {};
   ++generation_;  // cursors on this key step from where they stood again
   int rc = RECDB_OK;
   std::size_t done = 0;
