@@ -283,7 +283,7 @@ bool ConsoleHost::printDialog(PrintRequest& request) {
 }
 
 void ConsoleHost::help(std::string_view file, UINT command, std::string_view keyword) {
-  if (quiet_) return;
+  if (quiet_ || command == HELP_QUIT) return;  // no viewer was ever opened
   endProgressLine();
   std::fprintf(out_, "%s (no help viewer here)\n", helpText(file, command, keyword).c_str());
 }
