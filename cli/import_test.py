@@ -72,6 +72,19 @@ with tempfile.TemporaryDirectory() as top:
     status, out, err = run("import", "adif", log, desktop, "--new")
     expect("--new keeps an existing logbook unless told", status == 1 and "overwrite" in err, err)
 
+    # Not beside a running main program (another process's window).
+    with tempfile.TemporaryDirectory() as runtime:
+        hosted = dict(env, XDG_RUNTIME_DIR=runtime)
+        host = subprocess.Popen([kestrel, "host"], env=hosted, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, text=True)
+        expect("host ready", host.stdout.readline().startswith("main logbook window ready"))
+        done = subprocess.run([kestrel, "import", "adif", log, desktop], env=hosted,
+                              capture_output=True, text=True, stdin=subprocess.DEVNULL)
+        host.send_signal(signal.SIGINT)
+        host.communicate(timeout=20)
+        expect("refused beside Kestrel", done.returncode == 1 and "Kestrel is running." in done.stderr,
+               done.stderr)
+
     # A large file, interrupted: Ctrl-C cancels and keeps what was stored;
     # SIGKILL leaves a logbook the key builder finds whole.
     big = os.path.join(top, "big.adi")
