@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdio>
 #include <string>
 
+#include "winlayer/testutil.h"
 #include "winlayer/winlayer.h"
 
 namespace {
@@ -126,6 +126,22 @@ TEST(CommonDialogs, FileDialogsCarryTheirFiltersAndAddTheDefaultExtension) {
   EXPECT_EQ(headless.fileRequests()[0].proposedName, "NONAME.DAT");
   EXPECT_EQ(headless.fileRequests()[0].filters.size(), 1u);
   EXPECT_EQ(headless.log()[0], "save New Logbook [Logbook Files (*.DAT)|*.DAT] -> /logs/mylog");
+
+  // An open dialog finds the file that is there: named without the default
+  // extension, or with the extension in another case.
+  kswin::testing::TempHome home;
+  kswin::testing::writeFile(home.file("plain"), "");
+  kswin::testing::writeFile(home.file("contest.adi"), "");
+  headless.queueFile(home.file("plain"));
+  headless.queueFile(home.file("contest"));
+  headless.queueFile(home.file("absent"));
+  request.lpstrDefExt = "ADI";
+  ASSERT_TRUE(GetOpenFileName(&request));
+  EXPECT_EQ(std::string(file), home.file("plain"));
+  ASSERT_TRUE(GetOpenFileName(&request));
+  EXPECT_EQ(std::string(file), home.file("contest.adi"));
+  ASSERT_TRUE(GetOpenFileName(&request));
+  EXPECT_EQ(std::string(file), home.file("absent.ADI"));  // the program says it is missing
 
   // A path that does not fit the caller's buffer is refused, not cut.
   char small[8] = "";
