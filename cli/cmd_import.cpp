@@ -54,7 +54,7 @@ std::string questionOf(int number) {
   return text.substr(0, text.find('%'));
 }
 
-int fail(const char* text, const std::string& subject) {
+int fail(const char* text, const std::string& subject = "") {
   std::fprintf(stderr, "kestrel import: %s%s\n", text, subject.c_str());
   return kFailed;
 }
@@ -85,9 +85,9 @@ int runImport(std::span<char*> given) {
     if (std::strcmp(candidate.name, words[0]) == 0) format = &candidate;
   if (format == nullptr) return usageError(self, ("no format '" + std::string(words[0]) + "'").c_str());
 
+  // A logbook that is not there yet is made.
   const std::string logbook = words[1], file = words[2];
-  if (!isNew && !FileExists((logbook + ".DAT").c_str()) && !FileExists(logbook.c_str()))
-    return fail("no logbook ", logbook + " (--new makes one)");
+  if (!FileExists((logbook + ".DAT").c_str()) && !FileExists(logbook.c_str())) isNew = true;
 
   // The two questions of the import take their flags; the rest are
   // answered by --yes, --no, --answer or on the terminal.
@@ -118,8 +118,8 @@ int runImport(std::span<char*> given) {
     kswin::chooseMenuItem(window, format->command);
     switch (ksimport::lastImportEnd()) {
       case ksimport::ImportEnd::Completed: break;
-      case ksimport::ImportEnd::Cancelled: status = fail("cancelled; the contacts read so far are stored", ""); break;
-      case ksimport::ImportEnd::Failed: status = fail("the import ended on an error", ""); break;
+      case ksimport::ImportEnd::Cancelled: status = fail("cancelled; the contacts read so far are stored"); break;
+      case ksimport::ImportEnd::Failed: status = fail("the import ended on an error"); break;
       case ksimport::ImportEnd::NotStarted: status = kFailed; break;
     }
   }

@@ -63,8 +63,8 @@ with tempfile.TemporaryDirectory() as top:
                        (("import", "adif", log, desktop, "--answer", "999=yes"), "no message 999")]:
         status, out, err = run(*args)
         expect(f"usage error {text}", status == 2 and text in err, err)
-    status, out, err = run("import", "adif", os.path.join(top, "NOPE"), desktop)
-    expect("missing logbook", status == 1 and "--new makes one" in err, err)
+    status, out, err = run("import", "adif", os.path.join(top, "FRESH"), desktop)
+    expect("a missing logbook is made", status == 0 and "2 records imported" in out, out + err)
     status, out, err = run("import", "adif", log, os.path.join(top, "gone.adi"))
     expect("missing file", status == 1 and "No such file: " in err, err)
     status, out, err = run("import", "ct", log, desktop)
