@@ -14,6 +14,7 @@ int runState(std::span<char*> args);
 int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
+int runImport(std::span<char*> args);
 
 namespace {
 
@@ -63,6 +64,28 @@ const Command table[] = {
      "latitude, longitude, the date rule that applied (fields after the call\n"
      "are empty when no country is found). Needs kestrel setup first.",
      runLookup},
+    {"import", "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--yes|--no] [--answer N=WORD] [--quiet]",
+     "import a file of another logger into a logbook, with error log and award value report",
+     "FORMAT is adif (the other formats, ascii ct dxbase dxlog dxdesktop easydx\n"
+     "hyperlog logmaster logplus logview secondop pakratt rtty, are not available\n"
+     "yet). LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
+     "five companion files), made from the dictionary's skeletons when it is not\n"
+     "there; --new makes it anew (an existing one is overwritten only when the\n"
+     "question is answered yes).\n"
+     "The import program's console goes to standard output, questions and\n"
+     "messages to standard error, a running count to a terminal. Contacts that\n"
+     "cannot be stored are listed with their reasons in FILE's name with .ERR;\n"
+     "the award value report goes to FILE's name with .VAL.\n"
+     "--report   write the award value report (and offer to show it in $VISUAL,\n"
+     "           $EDITOR, or Program/Editor of KESTREL.INI)\n"
+     "--tag      tag every imported contact for labels (QSL sent today)\n"
+     "--yes, --no      answer every other question so (with --new, --yes also\n"
+     "                 overwrites an existing logbook)\n"
+     "--answer N=WORD  answer message N with yes, no, ok or cancel\n"
+     "--quiet          show only questions and errors\n"
+     "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
+     "Needs kestrel setup first.",
+     runImport},
 };
 
 }  // namespace

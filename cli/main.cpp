@@ -8,7 +8,7 @@
 
 namespace {
 
-void printOverview(std::FILE* out) {
+[[maybe_unused]] void printOverview(std::FILE* out) {
   std::fprintf(out,
                "usage: kestrel COMMAND [ARGS...]\n"
                "       kestrel help COMMAND\n\n"
@@ -31,6 +31,21 @@ bool isHelpFlag(const char* arg) {
 
 }  // namespace
 
+#ifdef KESTREL_ONE_COMMAND
+// A program of the suite that is one command of kestrel under its own name.
+int main(int argc, char** argv) {
+  const kcli::Command& command = *kcli::findCommand(KESTREL_ONE_COMMAND);
+  std::span<char*> args(argv + 1, static_cast<size_t>(argc - 1));
+  for (char* arg : args) {
+    if (isHelpFlag(arg)) {
+      std::printf("(the same as kestrel %s)\n", command.name);
+      printCommandHelp(command);
+      return kcli::kOk;
+    }
+  }
+  return command.run(args);
+}
+#else
 int main(int argc, char** argv) {
   if (argc < 2) {
     printOverview(stderr);
@@ -68,3 +83,4 @@ int main(int argc, char** argv) {
   }
   return command->run(args);
 }
+#endif

@@ -77,7 +77,8 @@ ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServi
     return ImportEnd::Failed;
   }
   session.end(cancelled, haveHeader ? &header : nullptr, end == LoopEnd::ReadError);
-  return cancelled ? ImportEnd::Cancelled : ImportEnd::Completed;
+  if (cancelled) return ImportEnd::Cancelled;
+  return end == LoopEnd::ReadError ? ImportEnd::Failed : ImportEnd::Completed;
 }
 
 }  // namespace ksimport

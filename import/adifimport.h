@@ -10,7 +10,8 @@
 
 namespace ksimport {
 
-// How an import ended.
+// How an import ended. Failed: a database error stopped it, or the file
+// could not be read to its end (what was read is stored all the same).
 enum class ImportEnd { Completed, Cancelled, Failed, NotStarted };
 
 // Imports the file at `path`: every record through the completion path of

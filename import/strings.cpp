@@ -10,6 +10,13 @@ struct Entry {
 
 // Kept byte for byte as users have always seen them, spelling included.
 constexpr Entry kMessages[] = {
+    {1, "Do you wish to close %s."},
+    {2, "Do you wish to overwrite\n%s?"},
+    {3, "Not enough space on the\ndestination drive for\nfile copy/rename."},
+    {4, "The source and destination databases must be different."},
+    {5, "Do you wish to rename\n%s?"},
+    {6, "Kestrel is running.\nPlease exit Kestrel\nand restart this program."},
+    {7, "Kestrel has not been run before.\n\nPlease run Kestrel so that\nKSIMPORT maybe configured."},
     {12, "No such file: %s."},
     {15, "Database may been left\nin a unusable state."},
     {16, "Error Opening File %s."},
@@ -21,8 +28,15 @@ constexpr Entry kMessages[] = {
     {47, "Do you wish to tag all CT records for labels?"},
     {48, "Do you wish to view the Import award value report?"},
     {49, "Error starting %s."},
+    {58, "No import fields\nhave been selected."},
     {72, "Do you wish to tag all Q1QA records for labels?"},
     {77, "Do you wish to tag all impoted records for labels?\n(Used mostly for contest imports)"},
+    {113, "V1.0 Database detected.\nDo you wish to upgrade it to V2.0?"},
+    {114,
+     "The conversion will take several minutes to complete.\nThe screen will blank and a DOS "
+     "based procedure will be run.\nWhen it is complete,  you may reopen your updated logbook\n"
+     "using the Kestrel File Open menu command."},
+    {115, "Database operations are not\nallowed on a reference database."},
     {116, "Beginning ADIF File Import.\n"},
     {117, "ADIF Import Complete.\n"},
     {118, "ADIF Import terminated due to an error.\n"},

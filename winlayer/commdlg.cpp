@@ -1,6 +1,7 @@
 // Common dialogs, help, beeps, modules and error texts: everything here is
 // answered by the UI host or by this system.
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -43,6 +44,11 @@ std::vector<std::pair<std::string, std::string>> splitFilters(const char* list) 
   return filters;
 }
 
+bool isRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 BOOL fileDialog(OPENFILENAME* request, bool save) {
   commonDialogError = 0;
   if (request == nullptr || request->lpstrFile == nullptr || request->nMaxFile == 0) {
@@ -63,6 +69,15 @@ BOOL fileDialog(OPENFILENAME* request, bool save) {
   const size_t dot = path.rfind('.');
   if (!ask.defaultExtension.empty() && (dot == std::string::npos || (slash != std::string::npos && dot < slash)))
     path += "." + ask.defaultExtension;
+  // An open dialog chooses a file that is there: one named without an
+  // extension as it is, and a name whose case differs from the file's.
+  if (!save && !isRegularFile(path)) {
+    if (isRegularFile(ask.path)) {
+      path = ask.path;
+    } else if (const std::string found = kswin::mapPath(path); !found.empty() && isRegularFile(found)) {
+      path = found;
+    }
+  }
   if (path.size() + 1 > request->nMaxFile) {
     commonDialogError = 0x3003;  // the buffer is too small
     return FALSE;

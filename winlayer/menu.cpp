@@ -131,6 +131,9 @@ bool chooseMenuItem(HWND window, UINT id) {
     popup = detail::popupHolding(bar, id, &position);
   }
   if (popup == nullptr) return false;
+  // A greyed pop-up of the bar does not open at all.
+  if (GetMenuState(bar, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED))
+    return false;
   openMenu(window, position);  // the window greys what it wants as the menu opens
   const UINT state = GetMenuState(bar, id, MF_BYCOMMAND);
   if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return false;

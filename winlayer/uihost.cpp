@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -283,7 +284,7 @@ bool ConsoleHost::printDialog(PrintRequest& request) {
 }
 
 void ConsoleHost::help(std::string_view file, UINT command, std::string_view keyword) {
-  if (quiet_) return;
+  if (quiet_ || command == HELP_QUIT) return;  // no viewer was ever opened
   endProgressLine();
   std::fprintf(out_, "%s (no help viewer here)\n", helpText(file, command, keyword).c_str());
 }
@@ -296,14 +297,37 @@ void ConsoleHost::dialogText(HWND dialog, int, std::string_view text) {
   if (!progress_ || quiet_ || text.empty()) return;
   if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return;
-  char title[128];
-  GetWindowText(dialog, title, sizeof title);
-  std::fprintf(out_, "\r%s: %.*s ", title, static_cast<int>(text.size()), text.data());
+  const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+  if (progressLine_ && now - lastDrawn_ < 100) {
+    pendingCount_.assign(text);
+    pendingDialog_ = dialog;
+    return;
+  }
+  lastDrawn_ = now;
+  pendingCount_.clear();
+  if (dialog != titleOf_) {
+    char title[128];
+    GetWindowText(dialog, title, sizeof title);
+    title_ = title;
+    titleOf_ = dialog;
+  }
+  std::fprintf(out_, "\r%s: %.*s ", title_.c_str(), static_cast<int>(text.size()), text.data());
   std::fflush(out_);
   progressLine_ = true;
 }
 
-void ConsoleHost::dialogClosed(HWND) { endProgressLine(); }
+void ConsoleHost::dialogClosed(HWND dialog) {
+  if (dialog == pendingDialog_ && !pendingCount_.empty()) {
+    const std::string last = std::move(pendingCount_);
+    pendingCount_.clear();
+    lastDrawn_ = 0;
+    dialogText(dialog, 0, last);
+  }
+  pendingDialog_ = titleOf_ = nullptr;
+  endProgressLine();
+}
 
 IdleAction ConsoleHost::dialogIdle(HWND dialog, std::string_view name) {
   return scripts_.run(dialog, name) ? IdleAction::acted : IdleAction::stop;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "winlayer/testutil.h"
 #include "winlayer/winlayer.h"
 
 namespace {
@@ -125,6 +127,22 @@ TEST(CommonDialogs, FileDialogsCarryTheirFiltersAndAddTheDefaultExtension) {
   EXPECT_EQ(headless.fileRequests()[0].filters.size(), 1u);
   EXPECT_EQ(headless.log()[0], "save New Logbook [Logbook Files (*.DAT)|*.DAT] -> /logs/mylog");
 
+  // An open dialog finds the file that is there: named without the default
+  // extension, or with the extension in another case.
+  kswin::testing::TempHome home;
+  kswin::testing::writeFile(home.file("plain"), "");
+  kswin::testing::writeFile(home.file("contest.adi"), "");
+  headless.queueFile(home.file("plain"));
+  headless.queueFile(home.file("contest"));
+  headless.queueFile(home.file("absent"));
+  request.lpstrDefExt = "ADI";
+  ASSERT_TRUE(GetOpenFileName(&request));
+  EXPECT_EQ(std::string(file), home.file("plain"));
+  ASSERT_TRUE(GetOpenFileName(&request));
+  EXPECT_EQ(std::string(file), home.file("contest.adi"));
+  ASSERT_TRUE(GetOpenFileName(&request));
+  EXPECT_EQ(std::string(file), home.file("absent.ADI"));  // the program says it is missing
+
   // A path that does not fit the caller's buffer is refused, not cut.
   char small[8] = "";
   request.lpstrFile = small;
@@ -178,15 +196,19 @@ TEST(ConsoleHost, AnswersFilesAndDrawsAProgressLine) {
   HWND dialog = CreateDialog(nullptr, "PROGRESS", nullptr,
                              [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; });
   SetDlgItemText(dialog, 100, "1");
-  SetDlgItemText(dialog, 100, "2");
+  for (int count = 2; count <= 5000; ++count)  // quicker than a terminal is redrawn
+    SetDlgItemText(dialog, 100, std::to_string(count).c_str());
   SetDlgItemText(dialog, 100, "Record");  // not a count: no progress
   DestroyWindow(dialog);
   console.setAnswerFor("Do you wish to overwrite", IDNO);
   EXPECT_EQ(MessageBox(nullptr, "Do you wish to overwrite\nX?", "Logbook Exists", MB_YESNO), IDNO);
-  EXPECT_EQ(readAll(out),
-            "Import ADIF File: no file given; cancelled\n"
-            "\rWork in progress: 1 \rWork in progress: 2 \n"
-            "Logbook Exists: Do you wish to overwrite\nX?\n  -> No\n");
+  const std::string text = readAll(out);
+  const std::string first = "Import ADIF File: no file given; cancelled\n\rWork in progress: 1 \r";
+  const std::string last = "\rWork in progress: 5000 \n"
+                           "Logbook Exists: Do you wish to overwrite\nX?\n  -> No\n";
+  EXPECT_EQ(text.substr(0, first.size()), first);
+  EXPECT_TRUE(text.ends_with(last)) << text;
+  EXPECT_LT(std::count(text.begin(), text.end(), '\r'), 50);  // not one line per count
   std::fclose(out);
 }
 

@@ -589,6 +589,13 @@ class ConsoleHost : public UiHost {
   bool quiet_ = false;
   bool progress_ = false;
   bool progressLine_ = false;  // a progress line is on the terminal
+  // The terminal is redrawn at most every tenth of a second; the count last
+  // seen is drawn when its dialog goes.
+  long long lastDrawn_ = 0;  // steady clock, milliseconds
+  std::string pendingCount_;
+  HWND pendingDialog_ = nullptr;
+  HWND titleOf_ = nullptr;  // the dialog whose title the line shows
+  std::string title_;
 };
 
 /* ---- Windows, messages and the clock -------------------------------- */
