@@ -71,7 +71,7 @@ enum class Tag {
 };
 
 struct TagName {
-  const char* name;
+  std::string_view name;
   Tag tag;
 };
 
@@ -87,10 +87,11 @@ constexpr TagName kTags[] = {
     {"SRX", Tag::Exchange},      {"ARRL_SECT", Tag::Section},    {"QSLSDATE", Tag::QslSentDate},
     {"QSLRDATE", Tag::QslRcvdDate}};
 
+// Every field of every record comes through here.
 Tag tagOf(std::string_view name) {
   for (const TagName& entry : kTags)
-    if (name.size() == std::strlen(entry.name) &&
-        strncasecmp(name.data(), entry.name, name.size()) == 0)
+    if (name.size() == entry.name.size() &&
+        strncasecmp(name.data(), entry.name.data(), name.size()) == 0)
       return entry.tag;
   return Tag::Other;
 }
