@@ -7,7 +7,7 @@
 // are checked again.
 //
 // Run one size at a time for its own peak memory:
-//   adif_import_bench --benchmark_filter=BM_ImportAdif/100000
+//   adif_import_bench --benchmark_filter=BM_ImportAdif/100000/
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <sys/resource.h>
