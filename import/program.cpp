@@ -384,6 +384,7 @@ int runImportProgram() {
       if (rest.message != WM_QUIT) DispatchMessage(&rest);
     }
   }
+  if (accelerators != nullptr) DestroyAcceleratorTable(accelerators);
   if (s.task != nullptr) dbCloseTask(s.task);
   s.task = nullptr;
   return static_cast<int>(msg.wParam);
