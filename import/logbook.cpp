@@ -198,18 +198,8 @@ int renameLogbook() {
     if (s.baseName == "NONAME") closeLogbook();
     return 0;
   }
-  char file[PATH_MAX] = {};
-  OPENFILENAME request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = s.window;
-  request.lpstrFilter = "Logbook Files (*.DAT)\0*.DAT\0";
-  request.nFilterIndex = 1;
-  request.lpstrFile = file;
-  request.nMaxFile = sizeof file;
-  request.lpstrTitle = "Rename Logbook";
-  request.lpstrDefExt = "DAT";
-  request.Flags = OFN_HIDEREADONLY;
-  if (!GetSaveFileName(&request)) return 2;
+  std::string file;
+  if (!askFile(true, "Rename Logbook", kLogbookFilter, "DAT", "", file)) return 2;
   if (isReferenceName(file)) {
     refuseReference();
     return 2;

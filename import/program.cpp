@@ -110,29 +110,6 @@ std::string helpFile() {
   return help;
 }
 
-// A file dialog of the import program: an empty name to start with, except
-// for the new logbook's. False when cancelled.
-bool askFile(bool save, const char* title, const char* filter, const char* extension,
-             const char* proposed, std::string& path) {
-  char file[PATH_MAX] = {};
-  std::snprintf(file, sizeof file, "%s", proposed);
-  OPENFILENAME request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = state().window;
-  request.lpstrFilter = filter;
-  request.nFilterIndex = 1;
-  request.lpstrFile = file;
-  request.nMaxFile = sizeof file;
-  request.lpstrTitle = title;
-  request.lpstrDefExt = extension[0] != '\0' ? extension : nullptr;
-  request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  const BOOL chosen = save ? GetSaveFileName(&request) : GetOpenFileName(&request);
-  if (chosen) path = file;
-  return chosen != 0;
-}
-
-constexpr const char* kLogbookFilter = "Logbook Files (*.DAT)\0*.DAT\0";
-
 void importAdifFile() {
   state().lastImport = ImportEnd::NotStarted;
   std::string path;
@@ -265,6 +242,25 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
+bool askFile(bool save, const char* title, const char* filter, const char* extension,
+             const char* proposed, std::string& path) {
+  char file[PATH_MAX] = {};
+  std::snprintf(file, sizeof file, "%s", proposed);
+  OPENFILENAME request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = state().window;
+  request.lpstrFilter = filter;
+  request.nFilterIndex = 1;
+  request.lpstrFile = file;
+  request.nMaxFile = sizeof file;
+  request.lpstrTitle = title;
+  request.lpstrDefExt = extension[0] != '\0' ? extension : nullptr;
+  request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  const BOOL chosen = save ? GetSaveFileName(&request) : GetOpenFileName(&request);
+  if (chosen) path = file;
+  return chosen != 0;
+}
+
 int hourOffsetOf(int timeZone, int otherZone) {
   static constexpr int kOffsets[9] = {0, 5, 4, 6, 5, 7, 6, 8, 7};
   if (timeZone >= 0 && timeZone < 9) return kOffsets[timeZone];
@@ -384,6 +380,7 @@ int runImportProgram() {
       if (rest.message != WM_QUIT) DispatchMessage(&rest);
     }
   }
+  if (accelerators != nullptr) DestroyAcceleratorTable(accelerators);
   if (s.task != nullptr) dbCloseTask(s.task);
   s.task = nullptr;
   return static_cast<int>(msg.wParam);

@@ -51,6 +51,13 @@ bool readSettings(Settings& settings);
 // The UTC offset in hours of the "TimeZone" and "OtherZone" settings.
 int hourOffsetOf(int timeZone, int otherZone);
 
+inline constexpr const char* kLogbookFilter = "Logbook Files (*.DAT)\0*.DAT\0";
+
+// An open or save dialog of the program, starting from `proposed`. False
+// when cancelled.
+bool askFile(bool save, const char* title, const char* filter, const char* extension,
+             const char* proposed, std::string& path);
+
 // Types `text` into the console, a key at a time.
 void typeIntoConsole(const std::string& text);
 // Enables or greys the logbook commands and the import menu.
