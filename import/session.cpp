@@ -104,6 +104,8 @@ bool ImportSession::begin(const std::string& importedFile) {
       closeFiles();
       return false;
     }
+    // A few hundred bytes a contact: written in large blocks.
+    std::setvbuf(report_, nullptr, _IOFBF, 1 << 16);
   }
   switch (importer_) {
     case Importer::Adif: tagForLabels_ = ask(window_, 77, "Tags for Labels"); break;
