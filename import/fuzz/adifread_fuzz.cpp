@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes as an ADIF file, read to the end through the
-// reader, the tag table and the reading loop. Built with clang in a folder
+// reader, the tag table and the reading loop, and every record written as
+// the error log or the value report would have it. Built with clang in a folder
 // of its own, seeded with the logger-style test files:
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKESTREL_FUZZERS=ON \
 //     -DKESTREL_BENCHMARKS=OFF && cmake --build build-fuzz --target adifread_fuzz
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "import/adifloop.h"
+#include "import/valuereport.h"
 #include "winlayer/winlayer.h"
 
 namespace {
@@ -25,6 +27,28 @@ class Services : public ksimport::RecordServices {
   }
   int bandOf(double megahertz) override { return megahertz >= 14.0 && megahertz < 14.35 ? 20 : 0; }
   long findCounty(const char*, const char* county) override { return county[0] ? 1 : -1; }
+};
+
+// Tallies of a logbook that has worked some of everything: each kind
+// answers for some keys, with worked and confirmed bytes taken from them.
+class Tallies : public ksimport::TallySource {
+ public:
+  const CountryTally* country(const char* prefix) override { return pick(country_, prefix[0]); }
+  const ZoneTally* zone(int cqZone) override { return pick(zone_, cqZone); }
+  const StateTally* state(const char* state) override { return pick(state_, state[0]); }
+  const GridTally* grid(const char* grid) override { return pick(grid_, grid[0]); }
+
+ private:
+  template <class Tally>
+  static const Tally* pick(Tally& tally, int key) {
+    if (key % 3 == 0) return nullptr;
+    std::memset(&tally, key % 2, sizeof tally);
+    return &tally;
+  }
+  CountryTally country_{};
+  ZoneTally zone_{};
+  StateTally state_{};
+  GridTally grid_{};
 };
 
 }  // namespace
@@ -49,6 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memchr(r.date, 0, sizeof r.date) == nullptr)
       __builtin_trap();
     if (b.errors().size() > ksimport::AdifRecordBuilder::kMaxErrors) __builtin_trap();
+    // What the completion path writes of it: the error log entry, or the
+    // value report's lines.
+    static Tallies tallies;
+    const std::string written =
+        b.hasError() ? ksimport::errorLogEntry(r, b.errors()) : ksimport::rateContact(r, tallies);
+    if (written.empty() || written.find('\0') != std::string::npos) __builtin_trap();
     ++records;
     return true;
   });
