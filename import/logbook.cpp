@@ -153,15 +153,11 @@ void openLogbook(const std::string& path, bool isNew) {
   if (offeredUpgrade(names)) return;
 
   if (dbOpen(names.base.c_str(), "o", s.task) != RECDB_OK) return;
+  // An opened logbook's header is read by each import as it starts.
   if (isNew) {
     for (int file : kLogInitOrder) dbInitFile(file, s.task, 0);
     LogHeader header = newLogHeader();
     dbRecordCreate(kLogHeaderType, &header, s.task, 0);
-  } else {
-    const char marker[4] = {'X', 'X', 'X', '\0'};
-    LogHeader header{};
-    if (dbKeyFind(logfield::kHeaderMarker, marker, s.task, 0) == RECDB_OK)
-      dbRecordRead(&header, s.task, 0);
   }
   if (!openReferences()) return;
   s.logbookOpen = true;
