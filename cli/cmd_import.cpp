@@ -25,13 +25,20 @@ struct Format {
   UINT command;
 };
 constexpr Format kFormats[] = {
-    {"adif", ksimport::menu::kAdif},           {"ascii", ksimport::menu::kAscii},
-    {"ct", ksimport::menu::kCt},               {"dxbase", ksimport::menu::kDxBase},
-    {"dxlog", ksimport::menu::kDxLog},         {"dxdesktop", ksimport::menu::kDxDesktop},
-    {"easydx", ksimport::menu::kEasyDx},       {"hyperlog", ksimport::menu::kHyperlog},
-    {"logmaster", ksimport::menu::kLogMaster}, {"logplus", ksimport::menu::kLogPlus},
-    {"logview", ksimport::menu::kLogView},     {"secondop", ksimport::menu::kSecondOp},
-    {"pakratt", ksimport::menu::kPakRatt},     {"rtty", ksimport::menu::kRtty},
+    {"adif", ksimport::menu::kAdif},
+    {"ascii", ksimport::menu::kAscii},
+    {"ct", ksimport::menu::kCt},
+    {"dxbase", ksimport::menu::kDxBase},
+    {"dxlog", ksimport::menu::kDxLog},
+    {"dxdesktop", ksimport::menu::kDxDesktop},
+    {"easydx", ksimport::menu::kEasyDx},
+    {"hyperlog", ksimport::menu::kHyperlog},
+    {"logmaster", ksimport::menu::kLogMaster},
+    {"logplus", ksimport::menu::kLogPlus},
+    {"logview", ksimport::menu::kLogView},
+    {"secondop", ksimport::menu::kSecondOp},
+    {"pakratt", ksimport::menu::kPakRatt},
+    {"rtty", ksimport::menu::kRtty},
 };
 
 volatile std::sig_atomic_t interruptRequested = 0;
@@ -66,24 +73,31 @@ int runImport(std::span<char*> given) {
   kswin::ConsoleHost host(stderr, stdin);
   std::vector<char*> args(given.begin(), given.end());
   std::string problem;
-  const bool yesGiven =
-      std::any_of(args.begin(), args.end(), [](const char* arg) { return std::strcmp(arg, "--yes") == 0; });
-  if (!takeConsoleFlags(args, host, messageText, &problem)) return usageError(self, problem.c_str());
+  const bool yesGiven = std::any_of(args.begin(), args.end(),
+                                    [](const char* arg) { return std::strcmp(arg, "--yes") == 0; });
+  if (!takeConsoleFlags(args, host, messageText, &problem))
+    return usageError(self, problem.c_str());
 
   bool isNew = false, report = false, tag = false;
   std::vector<const char*> words;
   for (char* arg : args) {
-    if (std::strcmp(arg, "--new") == 0) isNew = true;
-    else if (std::strcmp(arg, "--report") == 0) report = true;
-    else if (std::strcmp(arg, "--tag") == 0) tag = true;
-    else if (arg[0] == '-' && arg[1] != '\0') return usageError(self, ("unknown flag " + std::string(arg)).c_str());
-    else words.push_back(arg);
+    if (std::strcmp(arg, "--new") == 0)
+      isNew = true;
+    else if (std::strcmp(arg, "--report") == 0)
+      report = true;
+    else if (std::strcmp(arg, "--tag") == 0)
+      tag = true;
+    else if (arg[0] == '-' && arg[1] != '\0')
+      return usageError(self, ("unknown flag " + std::string(arg)).c_str());
+    else
+      words.push_back(arg);
   }
   if (words.size() != 3) return usageError(self, "needs FORMAT, LOGBOOK and FILE");
   const Format* format = nullptr;
   for (const Format& candidate : kFormats)
     if (std::strcmp(candidate.name, words[0]) == 0) format = &candidate;
-  if (format == nullptr) return usageError(self, ("no format '" + std::string(words[0]) + "'").c_str());
+  if (format == nullptr)
+    return usageError(self, ("no format '" + std::string(words[0]) + "'").c_str());
 
   // A logbook that is not there yet is made.
   const std::string logbook = words[1], file = words[2];
@@ -118,7 +132,9 @@ int runImport(std::span<char*> given) {
     kswin::chooseMenuItem(window, format->command);
     switch (ksimport::lastImportEnd()) {
       case ksimport::ImportEnd::Completed: break;
-      case ksimport::ImportEnd::Cancelled: status = fail("cancelled; the contacts read so far are stored"); break;
+      case ksimport::ImportEnd::Cancelled:
+        status = fail("cancelled; the contacts read so far are stored");
+        break;
       case ksimport::ImportEnd::Failed: status = fail("the import ended on an error"); break;
       case ksimport::ImportEnd::NotStarted: status = kFailed; break;
     }

@@ -64,7 +64,8 @@ const Command table[] = {
      "latitude, longitude, the date rule that applied (fields after the call\n"
      "are empty when no country is found). Needs kestrel setup first.",
      runLookup},
-    {"import", "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--yes|--no] [--answer N=WORD] [--quiet]",
+    {"import",
+     "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--yes|--no] [--answer N=WORD] [--quiet]",
      "import a file of another logger into a logbook, with error log and award value report",
      "FORMAT is adif (the other formats, ascii ct dxbase dxlog dxdesktop easydx\n"
      "hyperlog logmaster logplus logview secondop pakratt rtty, are not available\n"

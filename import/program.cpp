@@ -394,7 +394,8 @@ std::string consoleText() {
   const HWND console = app::state().console;
   if (console == nullptr) return "";
   std::string text(static_cast<size_t>(GetWindowTextLength(console)) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowText(console, text.data(), static_cast<int>(text.size()))));
+  const int length = GetWindowText(console, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(length));
   return text;
 }
 

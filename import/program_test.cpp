@@ -1,6 +1,8 @@
 // The import program as its user drives it: start checks, menus, logbook
 // management, an import with its progress and Cancel, the pending formats
 // and the report viewer, run headless.
+#include "import/program.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -11,7 +13,6 @@
 #include "editors/countrydb.h"
 #include "import/countyfile.h"
 #include "import/logschema.h"
-#include "import/program.h"
 #include "import/programstate.h"
 #include "keybld/kskeybld.h"
 #include "recdb/recdb.h"
@@ -37,8 +38,8 @@ class ProgramTest : public ::testing::Test {
     std::string error;
     ASSERT_EQ(logschema::writeLogbookSkeletons(dict_, error), RECDB_OK) << error;
     ASSERT_EQ(logschema::writeReferenceDatabase(logschema::country(), dict_, "COUNTRY", error), 0);
-    ASSERT_TRUE(countrytext::fillCountryDatabase(dict_ + "COUNTRY",
-                                                 std::string(KESTREL_DATA_DIR) + "/COUNTRY.TXT", error))
+    ASSERT_TRUE(countrytext::fillCountryDatabase(
+        dict_ + "COUNTRY", std::string(KESTREL_DATA_DIR) + "/COUNTRY.TXT", error))
         << error;
     ASSERT_EQ(logschema::writeReferenceDatabase(logschema::county(), dict_, "USCOUNTY", error), 0);
     writeFile(home_.file("counties.txt"), "MA,MIDDLESEX\n");
@@ -82,7 +83,8 @@ class ProgramTest : public ::testing::Test {
     if (dbOpenTask(&task) == RECDB_OK && dbOpen(base.c_str(), "o", task) == RECDB_OK) {
       if (keysWhole) *keysWhole = !kskeybld::rebuild(task, {}).rebuilt;
       count = 0;
-      for (int rc = dbRecordFirst(kLogRecordType, task, 0); rc == RECDB_OK; rc = dbRecordNext(task, 0))
+      for (int rc = dbRecordFirst(kLogRecordType, task, 0); rc == RECDB_OK;
+           rc = dbRecordNext(task, 0))
         ++count;
       dbClose(task);
     }
@@ -111,9 +113,11 @@ TEST_F(ProgramTest, RefusesToStartUnconfiguredOrBesideTheMainProgram) {
   DestroyWindow(kestrel);
 
   ASSERT_EQ(host_.boxes().size(), 2u);
-  EXPECT_EQ(host_.boxes()[0].text,
-            "Kestrel has not been run before.\n\nPlease run Kestrel so that\nKSIMPORT maybe configured.");
-  EXPECT_EQ(host_.boxes()[1].text, "Kestrel is running.\nPlease exit Kestrel\nand restart this program.");
+  EXPECT_EQ(
+      host_.boxes()[0].text,
+      "Kestrel has not been run before.\n\nPlease run Kestrel so that\nKSIMPORT maybe configured.");
+  EXPECT_EQ(host_.boxes()[1].text,
+            "Kestrel is running.\nPlease exit Kestrel\nand restart this program.");
   EXPECT_EQ(host_.boxes()[1].icon(), static_cast<UINT>(MB_ICONERROR));
 }
 
@@ -134,7 +138,8 @@ TEST_F(ProgramTest, MenusTitleAndAboutFollowTheOpenLogbook) {
   SendMessage(window, kSetTitleMessage, 1, 5);
   GetWindowText(window, title, sizeof title);
   EXPECT_STREQ(title, "Kestrel Import - LOG [Record 4]");
-  for (const kswin::MenuEntry& item : kswin::openMenu(window, 0)) EXPECT_FALSE(item.grayed) << item.text;
+  for (const kswin::MenuEntry& item : kswin::openMenu(window, 0))
+    EXPECT_FALSE(item.grayed) << item.text;
   const std::vector<kswin::MenuEntry> imports = kswin::openMenu(window, 1);
   ASSERT_EQ(imports.size(), 14u);
   EXPECT_EQ(imports[0].id, menu::kAdif);
@@ -272,7 +277,8 @@ TEST_F(ProgramTest, CancelKeepsTheContactsStoredSoFar) {
   host_.queueFile(adif(40));
   kswin::chooseMenuItem(window, menu::kAdif);
   EXPECT_EQ(lastImportEnd(), ImportEnd::Cancelled);
-  EXPECT_EQ(consoleText(), "Beginning ADIF File Import.\r\nADIF Import terminated at user request.\r\n");
+  EXPECT_EQ(consoleText(),
+            "Beginning ADIF File Import.\r\nADIF Import terminated at user request.\r\n");
   EXPECT_EQ(copied, "Beginning ADIF File Import.\nADIF Import terminated at user request.\n");
   EXPECT_EQ(host_.boxes().back().caption, "Import Aborted");
   EXPECT_TRUE(IsWindowEnabled(window));

@@ -33,8 +33,8 @@ struct ProgramState {
   ProgramOptions options;
 
   bool logbookOpen = false;
-  std::string basePath;  // the open logbook without extension
-  std::string baseName;  // its name, upper-case
+  std::string basePath;              // the open logbook without extension
+  std::string baseName;              // its name, upper-case
   std::array<std::string, 6> files;  // ".DBD", ".DAT" ... in the skeletons' order
 
   int countryDb = 0;  // OpenCountryDb's answer while a logbook is open

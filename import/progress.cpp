@@ -23,9 +23,7 @@ constexpr UINT kShowCount = 1094;
 
 INT_PTR CALLBACK progressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      kswin::centreWindow(dialog, GetParent(dialog));
-      return TRUE;
+    case WM_INITDIALOG: kswin::centreWindow(dialog, GetParent(dialog)); return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == kShowCount) {
         char count[24];
@@ -87,7 +85,8 @@ void ProgramFrame::showProgress(bool on) {
   ProgramState& s = state();
   if (on) {
     s.cancel = false;
-    if (s.progress == nullptr) s.progress = CreateDialog(nullptr, "PROGRESS", s.window, progressProc);
+    if (s.progress == nullptr)
+      s.progress = CreateDialog(nullptr, "PROGRESS", s.window, progressProc);
     EnableWindow(s.window, FALSE);
     return;
   }
@@ -101,7 +100,8 @@ void ProgramFrame::progress(long records) {
   if (s.progress == nullptr) return;
   SendMessage(s.progress, WM_COMMAND, kShowCount, records);
   letMessagesThrough(s.progress);
-  if (!s.cancel && s.options.interrupted && s.options.interrupted()) kswin::press(s.progress, IDCANCEL);
+  if (!s.cancel && s.options.interrupted && s.options.interrupted())
+    kswin::press(s.progress, IDCANCEL);
 }
 
 bool ProgramFrame::cancelled() { return state().cancel; }
