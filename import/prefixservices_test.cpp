@@ -64,7 +64,7 @@ class RealCountryTest : public ::testing::Test {
 
 TEST_F(RealCountryTest, DesktopLoggerFile) {
   auto stored = import("desktop.adi");
-  ASSERT_EQ(stored.size(), 2u);
+  ASSERT_EQ(stored.size(), 4u);
   const LogRecord& w6 = stored.at("W6XYZ");
   EXPECT_STREQ(w6.prefix, "K");
   EXPECT_STREQ(w6.qth, "United States of Ame");  // the list's name, cut to 20
@@ -73,8 +73,9 @@ TEST_F(RealCountryTest, DesktopLoggerFile) {
   EXPECT_EQ(w6.uscaFlag, 1);
   EXPECT_EQ(w6.countyNumber, FindCounty(task_, "CA", "LOS ANGELES"));
   EXPECT_STREQ(stored.at("VK2ABC").prefix, "VK");
-  EXPECT_NE(frame_.text().find("2 records imported.\n2 records not imported.\n"),
-            std::string::npos);
+  EXPECT_EQ(stored.at("KH6ZZ").band, 60);
+  EXPECT_STREQ(stored.at("OH2BH").mode, "OLIV");
+  EXPECT_NE(frame_.text().find("No Errors.\n4 records imported.\n"), std::string::npos);
 }
 
 TEST_F(RealCountryTest, ContestAndOnlineFiles) {
@@ -103,8 +104,8 @@ TEST_F(RealCountryTest, CountyAnswersKeptAgreeWithTheDatabase) {
 
 TEST_F(RealCountryTest, MobileCallsAndUnknownPrefixes) {
   const fs::path file = dir_ / "mobile.adi";
-  std::ofstream(file) << "<EOH><CALL:8>W1ABC/MM<QSO_DATE:8>20240101<FREQ:6>14.025<EOR>"
-                         "<CALL:4>QQQQ<QSO_DATE:8>20240101<FREQ:6>14.025<EOR>";
+  std::ofstream(file) << "<EOH><CALL:8>W1ABC/MM<QSO_DATE:8>20240101<FREQ:6>14.025<MODE:2>CW<EOR>"
+                         "<CALL:4>QQQQ<QSO_DATE:8>20240101<FREQ:6>14.025<MODE:2>CW<EOR>";
   PrefixServices services(task_);
   EXPECT_EQ(importAdif(nullptr, task_, frame_, services, {}, file.string()), ImportEnd::Completed);
   ASSERT_EQ(dbRecordFirst(kLogRecordType, task_, 0), RECDB_OK);

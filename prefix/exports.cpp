@@ -99,9 +99,13 @@ bool isKeyIn(DB_TASK* task, int db, const std::string& text) {
   return found;
 }
 
-char* prefixExport(char* out, const char* callsign, DB_TASK* task, int db) {
-  const std::string text =
-      prefixOf(callsign ? callsign : "", [&](const std::string& t) { return isKeyIn(task, db, t); });
+// `oneLetter`: a single letter in front of "/" is the prefix when the
+// tables list it (the country search; the IOTA search keeps the older rule).
+char* prefixExport(char* out, const char* callsign, DB_TASK* task, int db, bool oneLetter) {
+  const PrefixTable& plain = state().tables.plain;
+  const std::string text = prefixOf(
+      callsign ? callsign : "", [&](const std::string& t) { return isKeyIn(task, db, t); },
+      [&](const std::string& t) { return oneLetter && !plain.find(t).empty(); });
   std::memcpy(out, text.c_str(), text.size() + 1);
   return out;
 }
@@ -234,7 +238,7 @@ int CloseCountryDb(DB_TASK*) {
 
 char* GetPrefix(char* out, const char* callsign, DB_TASK* task) {
   try {
-    return prefixExport(out, callsign, task, kCountryDb);
+    return prefixExport(out, callsign, task, kCountryDb, true);
   } catch (...) {
     out[0] = '\0';
     return out;
@@ -321,7 +325,7 @@ int CorrectITUZone(const char* countryHead, const char* text, int zone) {
 
 char* GetIotaPrefix(char* out, const char* callsign, DB_TASK* task) {
   try {
-    return prefixExport(out, callsign, task, kIotaDb);
+    return prefixExport(out, callsign, task, kIotaDb, false);
   } catch (...) {
     out[0] = '\0';
     return out;
