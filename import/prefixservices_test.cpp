@@ -67,7 +67,7 @@ TEST_F(RealCountryTest, DesktopLoggerFile) {
   ASSERT_EQ(stored.size(), 4u);
   const LogRecord& w6 = stored.at("W6XYZ");
   EXPECT_STREQ(w6.prefix, "K");
-  EXPECT_STREQ(w6.qth, "United States of Ame");  // the list's name, cut to 20
+  EXPECT_STREQ(w6.qth, "United States");  // the list's short name
   EXPECT_EQ(w6.cqZone, 3);  // zone corrected by call area
   EXPECT_EQ(w6.band, 20);
   EXPECT_EQ(w6.uscaFlag, 1);
