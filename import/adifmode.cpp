@@ -1,4 +1,4 @@
-#include "import/adifmode.h"
+#include "adifmode.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "import/adifrecord.h"
+#include "adifrecord.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,20 +8,14 @@
 #include <cstring>
 #include <strings.h>
 
+#include "adifmode.h"
+#include "base/fields.h"
 #include "funct/ksfunct.h"
-#include "import/adifmode.h"
 
 namespace ksimport {
 namespace {
 
-// Every text that goes into a record field goes through here: cut to the
-// field's width, terminated, the rest zero.
-template <size_t N>
-void setText(char (&field)[N], std::string_view text) {
-  size_t length = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), length);
-  std::memset(field + length, 0, N - length);
-}
+using ksbase::putField;
 
 std::string upper(std::string_view text) {
   std::string out(text);
@@ -153,8 +147,8 @@ AdifRecordBuilder::AdifRecordBuilder(RecordServices& services, const AdifSetting
 
 void AdifRecordBuilder::reset() {
   record_ = LogRecord{};
-  setText(record_.qslSent, "N");
-  setText(record_.qslRcvd, "N");
+  putField(record_.qslSent, "N");
+  putField(record_.qslRcvd, "N");
   errorCount_ = 0;
   anyTag_ = callKnown_ = dateGood_ = remarksFromComment_ = false;
   satModeSeen_ = satellitePath_ = false;
@@ -179,14 +173,14 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
   anyTag_ = true;
   switch (tagOf(tag)) {
     case Tag::Call:
-      setText(record_.call, withoutSpaces(upper(value.substr(0, 14))));
+      putField(record_.call, withoutSpaces(upper(value.substr(0, 14))));
       callKnown_ = record_.call[0] != '\0';
       break;
     case Tag::QsoDate: {
       // The date is shown as the date rule writes it even when its year
       // cannot be held, so that the error log points at the contact.
       const AdifDate date = readAdifDate(value, settings_.dateFormat);
-      setText(record_.date, date.text);
+      putField(record_.date, date.text);
       dateGood_ = date.inWindow && CheckDate(record_.date) != 0;
       record_.julianDay = dateGood_ ? CalcJulianDate(record_.date) : 0;
       break;
@@ -195,25 +189,25 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
     case Tag::Mode: mode_ = value; break;
     case Tag::Submode: submode_ = value; break;
     case Tag::Freq:
-      setText(record_.freq, withoutSpaces(value.substr(0, 13)));
+      putField(record_.freq, withoutSpaces(value.substr(0, 13)));
       freqBand_ = services_.bandOf(std::strtod(record_.freq, nullptr));
       break;
-    case Tag::RstSent: setText(record_.rstSent, value.substr(0, 3)); break;
-    case Tag::RstRcvd: setText(record_.rstRcvd, value.substr(0, 3)); break;
-    case Tag::TxPower: setText(record_.power, value.substr(0, 4)); break;
+    case Tag::RstSent: putField(record_.rstSent, value.substr(0, 3)); break;
+    case Tag::RstRcvd: putField(record_.rstRcvd, value.substr(0, 3)); break;
+    case Tag::TxPower: putField(record_.power, value.substr(0, 4)); break;
     case Tag::Band: {
       const int band = adifBand(value);
       bandTag_ = isBand(band) ? band : 0;
       break;
     }
-    case Tag::Name: setText(record_.name, value.substr(0, 10)); break;
-    case Tag::Qth: setText(record_.city, value.substr(0, 20)); break;
+    case Tag::Name: putField(record_.name, value.substr(0, 10)); break;
+    case Tag::Qth: putField(record_.city, value.substr(0, 20)); break;
     case Tag::TimeOn: {
       std::string_view hhmm = value.substr(0, 4);
       std::string time(hhmm.substr(0, 2));
       time += ':';
       if (hhmm.size() > 2) time += hhmm.substr(2);
-      setText(record_.time, time);
+      putField(record_.time, time);
       break;
     }
     case Tag::County: {
@@ -221,23 +215,23 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
       const size_t comma = value.find(',');
       std::string_view county = comma == std::string_view::npos ? value : value.substr(comma + 1);
       county = trimmed(county).substr(0, 21);
-      setText(record_.remarks, county);
+      putField(record_.remarks, county);
       countyState_ = comma == std::string_view::npos ? "" : upper(trimmed(value.substr(0, comma)));
       countyName_ = upper(county);
       break;
     }
-    case Tag::State: setText(record_.state, upper(trimmed(value).substr(0, 2))); break;
-    case Tag::Grid: setText(record_.grid, value.substr(0, 6)); break;
+    case Tag::State: putField(record_.state, upper(trimmed(value).substr(0, 2))); break;
+    case Tag::Grid: putField(record_.grid, value.substr(0, 6)); break;
     case Tag::Comment:
       if (record_.remarks[0] == '\0') {
-        setText(record_.remarks, value.substr(0, 32));
+        putField(record_.remarks, value.substr(0, 32));
         remarksFromComment_ = true;
       }
       break;
     case Tag::QslSent: record_.qslSent[0] = qslLetter(value); break;
     case Tag::QslRcvd: record_.qslRcvd[0] = qslLetter(value); break;
     case Tag::Continent: {
-      setText(record_.continent, upper(value.substr(0, 3)));
+      putField(record_.continent, upper(value.substr(0, 3)));
       const std::string continent = upper(trimmed(value));
       fileContinent_ = isContinent(continent.c_str()) ? continent : "";
       break;
@@ -261,11 +255,11 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
     case Tag::ContestId:
       if (record_.remarks[0] == '\0') {
         contestId_ = value.substr(0, 32);
-        setText(record_.remarks, contestId_);
+        putField(record_.remarks, contestId_);
       }
       break;
     case Tag::SatMode:
-      setText(record_.satId, value.substr(0, 5));
+      putField(record_.satId, value.substr(0, 5));
       satModeSeen_ = true;
       break;
     case Tag::PropMode: satellitePath_ = upper(trimmed(value)) == "SAT"; break;
@@ -275,14 +269,14 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
         std::string remarks = record_.remarks;
         remarks += " TX:";
         remarks += value;
-        if (remarks.size() < 32) setText(record_.remarks, remarks);
+        if (remarks.size() < 32) putField(record_.remarks, remarks);
       }
       break;
     case Tag::Section: {
       char state[16];
       const std::string section = upper(trimmed(value).substr(0, sizeof state - 1));
       ARRLSectToState(state, section.c_str());
-      if (isState(state)) setText(record_.state, state);
+      if (isState(state)) putField(record_.state, state);
       break;
     }
     case Tag::QslSentDate: qslSentDate_ = value; break;
@@ -301,10 +295,10 @@ void AdifRecordBuilder::finish() {
     // contact: they win over the country's.
     if (fileCqZone_ != 0) record_.cqZone = static_cast<uint16_t>(fileCqZone_);
     if (fileItuZone_ != 0) record_.ituZone = static_cast<uint16_t>(fileItuZone_);
-    if (!fileContinent_.empty()) setText(record_.continent, fileContinent_);
+    if (!fileContinent_.empty()) putField(record_.continent, fileContinent_);
   }
 
-  setText(record_.mode, logModeOf(mode_, submode_));
+  putField(record_.mode, logModeOf(mode_, submode_));
   const bool modeGood = record_.mode[0] != '\0' && isLoggableMode(record_.mode);
 
   // FREQ is the more precise; a valid BAND stands in for a FREQ that gives
@@ -315,7 +309,7 @@ void AdifRecordBuilder::finish() {
     record_.band = static_cast<uint16_t>(bandTag_);
     char freq[16] = {};
     BandToFreq(bandTag_, freq);
-    setText(record_.freq, freq);
+    putField(record_.freq, freq);
   }
 
   if (!callKnown_) addError(kMissingCall);
@@ -326,7 +320,7 @@ void AdifRecordBuilder::finish() {
 
   // A satellite contact written with the propagation mode and the
   // satellite's name only.
-  if (!satModeSeen_ && satellitePath_ && !satName_.empty()) setText(record_.satId, satName_);
+  if (!satModeSeen_ && satellitePath_ && !satName_.empty()) putField(record_.satId, satName_);
 
   if (!countyName_.empty() && isState(record_.state) && isUSA(record_.prefix)) {
     const std::string& state = isState(countyState_.c_str()) ? countyState_ : record_.state;
@@ -341,14 +335,14 @@ void AdifRecordBuilder::finish() {
   if (record_.qslRcvd[0] == 'Y') qslDate = adifDate(qslRcvdDate_, settings_.dateFormat);
   if (qslDate.empty() && record_.qslSent[0] == 'Y')
     qslDate = adifDate(qslSentDate_, settings_.dateFormat);
-  if (!qslDate.empty()) setText(record_.qslDate, qslDate);
+  if (!qslDate.empty()) putField(record_.qslDate, qslDate);
 
   if (settings_.tagForLabels) {
     char today[16] = {};
     char now[16] = {};
     GetDateTime(settings_.dateFormat, settings_.hourOffset, today, now);
-    setText(record_.qslSent, "Y");
-    setText(record_.qslDate, today);
+    putField(record_.qslSent, "Y");
+    putField(record_.qslDate, today);
     record_.tagged = 1;
   }
 }

@@ -1,15 +1,15 @@
 // Logger-style files imported with the real country tables and the shipped
 // county list: what a user's import does, short of the window.
-#include "import/prefixservices.h"
+#include "prefixservices.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "editors/countrydb.h"
+#include "schema/countrydb.h"
+#include "adifimport.h"
 #include "funct/ksfunct.h"
-#include "import/adifimport.h"
-#include "import/testlogbook.h"
+#include "testlogbook.h"
 #include "prefix/ksprefix.h"
 
 namespace ksimport {
@@ -26,7 +26,7 @@ class RealCountryTest : public ::testing::Test {
     ASSERT_TRUE(countrytext::fillCountryDatabase((dir_ / "COUNTRY").string(),
                                                  KESTREL_DATA_DIR "/COUNTRY.TXT", error))
         << error;
-    ASSERT_TRUE(fillCountyDatabase(dir_.string(), KESTREL_DATA_DIR "/uscounty.txt", error));
+    ASSERT_TRUE(ksschema::fillCountyDatabase(dir_.string(), KESTREL_DATA_DIR "/uscounty.txt", error));
     int active = 0, deleted = 0;
     char head[kCountryHeadSize] = {};
     ASSERT_EQ(OpenCountryDb(nullptr, (dir_ / "COUNTRY").c_str(), task_, &active, &deleted, head),
@@ -36,7 +36,6 @@ class RealCountryTest : public ::testing::Test {
   void TearDown() override {
     CloseCountryDb(task_);
     dbCloseTask(task_);
-    fs::remove_all(dir_);
   }
 
   // Imports a copy of a test file; returns the stored contacts by call.
@@ -56,14 +55,8 @@ class RealCountryTest : public ::testing::Test {
     return stored;
   }
 
-  static std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  fs::path dir_;
+  kstest::TempDir temp_;
+  fs::path dir_ = temp_.path();
   DB_TASK* task_ = nullptr;
   kswin::HeadlessHost host_;
   kswin::ScopedHost scoped_{host_};
@@ -128,7 +121,7 @@ TEST_F(RealCountryTest, OnlineBackupWithFrequencyInHertz) {
   EXPECT_EQ(stored.at("K4XYZ").band, 60);
   EXPECT_STREQ(stored.at("K4XYZ").freq, "5.357.00");
   // Without BAND a frequency in Hz gives no band: that one is logged.
-  EXPECT_EQ(readFile(dir_ / "backup.ERR"),
+  EXPECT_EQ(kstest::readFile((dir_ / "backup.ERR").string()),
             "LZ1XY 11-07-23 12:00 CW 14025000   Bulgaria N N 0\n\n"
             "; Missing or unsupported frequency\n");
 }

@@ -4,8 +4,8 @@
 #ifndef KESTREL_PREFIX_TABLES_H
 #define KESTREL_PREFIX_TABLES_H
 
-#include "import/logschema.h"
-#include "prefix/limits.h"
+#include "limits.h"
+#include "schema/logschema.h"
 
 #include <cstddef>
 #include <cstdint>

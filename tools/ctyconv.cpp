@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/ctyconvert.h"
+#include "ctyconvert.h"
 
 namespace {
 

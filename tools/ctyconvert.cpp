@@ -1,4 +1,4 @@
-#include "tools/ctyconvert.h"
+#include "ctyconvert.h"
 
 #include <algorithm>
 #include <cctype>

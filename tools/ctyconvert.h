@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "editors/countrytext.h"
+#include "schema/countrytext.h"
 
 namespace ctyconv {
 
