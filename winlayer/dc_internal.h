@@ -19,6 +19,7 @@ struct DeviceContext {
   HGDIOBJ font = nullptr;
   COLORREF textColour = 0;
   COLORREF backColour = RGB(255, 255, 255);
+  int stretchMode = BLACKONWHITE;
   // A printer's document in progress.
   cairo_surface_t* surface = nullptr;
   cairo_t* cairo = nullptr;

@@ -410,6 +410,33 @@ typedef struct tagACCEL {
 #define LOGPIXELSX 88
 #define LOGPIXELSY 90
 
+/* Device-independent bitmaps: the header and colour table that StretchDIBits
+ * takes as `info`, its colour usage and raster operation, and the stretch
+ * mode that drops pixels instead of blending them. */
+#pragma pack(push, 1)
+typedef struct tagBITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight; /* positive: rows stored bottom-up */
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+} BITMAPINFOHEADER;
+typedef struct tagRGBQUAD {
+  uint8_t rgbBlue, rgbGreen, rgbRed, rgbReserved;
+} RGBQUAD;
+#pragma pack(pop)
+#define BI_RGB 0
+#define DIB_RGB_COLORS 0
+#define SRCCOPY 0x00CC0020u
+#define BLACKONWHITE 1
+#define COLORONCOLOR 3
+
 /* Printing results. */
 #define SP_ERROR (-1)
 #define SP_APPABORT (-2)
