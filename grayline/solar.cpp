@@ -115,8 +115,8 @@ void dayWidths(double declination, int width, std::span<int> table) {
   const double a = -declination * kRadian;
   const double sinA = std::sin(a), cosA = std::cos(a);
 
-  // Rows and half widths that fall off the table (the trace's end points can
-  // land a row below the map, or a hair past the pole) are clamped into it.
+  // Rows and half widths that fall off the table (at the exact equinox the
+  // trace starts a row below the map) are clamped into it.
   auto store = [&](int y, int x) {
     const int entry = clampInt(static_cast<long long>(h) - 1 - y, 0, h - 1);
     x = std::clamp(x, 0, width / 2);
@@ -127,7 +127,10 @@ void dayWidths(double declination, int width, std::span<int> table) {
   int px = 0, py = 0;
   for (double theta = -kPi / 2; theta <= 1.5717963267948964; theta += kPi / 100) {
     const double phi = std::asin(std::sin(theta) * cosA) * kDegree;
-    const double across = std::cos(theta), along = -std::sin(theta) * sinA;
+    // The last point, summed up in steps of pi/100, lies a hair past the
+    // pole, where the cosine turns negative and atan2 would jump to the far
+    // side of the circle: the trace ends at the pole instead.
+    const double across = std::max(std::cos(theta), 0.0), along = -std::sin(theta) * sinA;
     const double lambda = (across == 0 && along == 0) ? 0.0 : std::atan2(across, along) * kDegree;
     const int y = static_cast<int>(h - (phi + 90.0) * h / 180.0);
     const int x = static_cast<int>(width * lambda / 360.0);

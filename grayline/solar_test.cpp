@@ -183,6 +183,19 @@ TEST(DayWidths, SolsticeCapsReachThePoles) {
   }
 }
 
+// In the summer hemisphere every row has at least half a day, up to the
+// rows by the pole, whichever side of the equator the Sun is on.
+TEST(DayWidths, SummerHemisphereHasLongDaysToThePole) {
+  for (double declination : {0.5, -0.5, 3.0, -3.0, 10.0, -10.0, 23.44, -23.44}) {
+    std::vector<int> table(kH);
+    dayWidths(declination, kW, table);
+    for (int k = 0; k < kH / 2; ++k) {
+      const int row = declination > 0 ? k : kH - 1 - k;
+      EXPECT_GE(table[static_cast<size_t>(row)], kW / 2 - 2) << declination << " row " << row;
+    }
+  }
+}
+
 // At the exact equinox the trace starts a row below the map and ends a
 // hair past the pole: nothing may land outside the table.
 TEST(DayWidths, ExactEquinoxStaysInsideTheTable) {
