@@ -11,7 +11,7 @@ namespace {
 
 int brightness(const RGBQUAD& c) { return c.rgbRed + c.rgbGreen + c.rgbBlue; }
 
-TEST(Map, BuiltInBitmapPairsNightAndDayShades) {
+TEST(GraylineMap, BuiltInBitmapPairsNightAndDayShades) {
   Picture picture;
   ASSERT_TRUE(loadMap(picture));
   EXPECT_EQ(picture.info.header.biWidth, kMapWidth);
@@ -43,7 +43,7 @@ TEST(Map, BuiltInBitmapPairsNightAndDayShades) {
   EXPECT_EQ(at(20.3, 10.3), at(60.3, 100.3));    // Siberia: land too
 }
 
-TEST(Map, ReadBitmapRefusesOtherPictures) {
+TEST(GraylineMap, ReadBitmapRefusesOtherPictures) {
   std::span<const uint8_t> resource = mapResource();
   std::vector<uint8_t> file(resource.begin(), resource.end());
   Picture picture;
@@ -65,7 +65,7 @@ TEST(Map, ReadBitmapRefusesOtherPictures) {
   EXPECT_FALSE(readBitmap(std::span<const uint8_t>(file.data(), 20), picture));
 }
 
-TEST(Render, DayAroundTheSubSolarPointNightAtItsAntipode) {
+TEST(GraylineRender, DayAroundTheSubSolarPointNightAtItsAntipode) {
   Picture picture;
   ASSERT_TRUE(loadMap(picture));
   const std::vector<uint8_t> shades = [&] {
