@@ -159,8 +159,6 @@ using ksgrayline::state;
 
 extern "C" {
 
-int WEP(int) { return 1; }
-
 HWND CreateGraylineWnd(HINSTANCE, HWND) {
   try {
     ksgrayline::WindowState& s = state();
