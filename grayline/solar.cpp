@@ -115,8 +115,8 @@ void dayWidths(double declination, int width, std::span<int> table) {
   const double a = -declination * kRadian;
   const double sinA = std::sin(a), cosA = std::cos(a);
 
-  // Rows and half widths that fall off the table (at the exact equinox the
-  // trace starts a row below the map) are clamped into it.
+  // A row off the table (at the exact equinox the trace starts a row below
+  // the map) is clamped into it, and a half width into 0 to half the map.
   auto store = [&](int y, int x) {
     const int entry = clampInt(static_cast<long long>(h) - 1 - y, 0, h - 1);
     x = std::clamp(x, 0, width / 2);
