@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "grayline/grayline.h"
-#include "grayline/window.h"
+#include "window.h"
 #include "winlayer/winlayer.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "grayline/picture.h"
 
 namespace kcli {

@@ -1,6 +1,6 @@
 // The world map, built into the library from the bitmap file beside this
 // one (drawn by tools/graylinemap.py).
-#include "grayline/picture.h"
+#include "picture.h"
 
 #ifndef KESTREL_GRAYLINE_MAP
 #error "KESTREL_GRAYLINE_MAP names the map's bitmap file"

@@ -1,4 +1,4 @@
-#include "grayline/picture.h"
+#include "picture.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "grayline/solar.h"
+#include "solar.h"
 
 #include <algorithm>
 #include <cmath>

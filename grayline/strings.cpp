@@ -1,4 +1,4 @@
-#include "grayline/strings.h"
+#include "strings.h"
 
 namespace ksgrayline {
 

@@ -1,6 +1,6 @@
 // The grayline window: class registration at load, the window procedure
 // and the library's exports.
-#include "grayline/window.h"
+#include "window.h"
 
 #include <dlfcn.h>
 #include <limits.h>
@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "grayline/grayline.h"
-#include "grayline/strings.h"
+#include "grayline.h"
+#include "strings.h"
 
 namespace ksgrayline {
 namespace {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "grayline/picture.h"
+#include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
 namespace ksgrayline {

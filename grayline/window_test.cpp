@@ -1,11 +1,13 @@
-#include "grayline/window.h"
+#include "window.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "grayline/grayline.h"
-#include "winlayer/testutil.h"
+#include "grayline.h"
+#include "testing/tempdir.h"
+#include "winlayer/host.h"
+#include "winlayer/testing.h"
 
 namespace ksgrayline {
 namespace {
@@ -30,7 +32,7 @@ class GraylineWindow : public ::testing::Test {
     return text;
   }
 
-  kswin::testing::TempHome home_;
+  kstest::TempHome home_;
   kswin::HeadlessHost host_;
   kswin::UiHost* previous_ = nullptr;
   UtcTime now_{2024, 3, 20, 12, 0, 0};

@@ -410,9 +410,18 @@ typedef struct tagACCEL {
 #define LOGPIXELSX 88
 #define LOGPIXELSY 90
 
+/* Background and stretching modes, raster operation, bitmap colours. */
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define SRCCOPY 0x00CC0020
+#define DIB_RGB_COLORS 0
+
 /* Device-independent bitmaps: the header and colour table that StretchDIBits
- * takes as `info`, its colour usage and raster operation, and the stretch
- * mode that drops pixels instead of blending them. */
+ * takes as `info`. */
 #pragma pack(push, 1)
 typedef struct tagBITMAPINFOHEADER {
   DWORD biSize;
@@ -432,10 +441,6 @@ typedef struct tagRGBQUAD {
 } RGBQUAD;
 #pragma pack(pop)
 #define BI_RGB 0
-#define DIB_RGB_COLORS 0
-#define SRCCOPY 0x00CC0020u
-#define BLACKONWHITE 1
-#define COLORONCOLOR 3
 
 /* Printing results. */
 #define SP_ERROR (-1)
