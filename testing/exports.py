@@ -9,7 +9,7 @@ in the header's leading comment ("Export table ..." followed by rows of
 namespace's own (functions, vtables, type information), never its detail
 namespace nor the standard library's templates.
 
-Also importable: exported_names(), table_names(), script_names()."""
+Also importable: exported_names(), table(), table_names(), script_names()."""
 import re
 import subprocess
 import sys
@@ -27,13 +27,18 @@ def exported_names(library):
     return names
 
 
-def table_names(header):
-    """The export names of the table in the header's leading comment."""
+def table(header):
+    """The export table in the header's leading comment: ordinal -> name."""
     text = open(header).read()
     start = text.index("Export table")
     first_row = start + re.search(r"\n \*\s+\d+ +\w", text[start:]).start()
     block = text[first_row:text.index("\n *\n", first_row + 1)]
-    return {name for _, name in re.findall(r"\b(\d+) +(\w+)", block)}
+    return {int(n): name for n, name in re.findall(r"\b(\d+) +(\w+)", block)}
+
+
+def table_names(header):
+    """The export names of the header's table."""
+    return set(table(header).values())
 
 
 def script_names(script):
