@@ -12,29 +12,8 @@
 
 namespace ksdetail {
 
-#pragma pack(push, 1)
 // One row of the detail table, its 17 columns in order.
-struct DetailRow {
-  char marker[2];
-  char prefix[6];
-  char iota[6];  // a reference fills all six bytes: read it bounded
-  std::int16_t cqZone;
-  char state[3];
-  char grid[5];
-  char country[21];  // the contact's qth, the country, county or total text
-  char call[15];
-  char date[9];
-  char time[6];
-  char band[6];
-  char mode[5];
-  char rcv[4];
-  char qsl[4];
-  char qslDate[9];
-  char status[2];
-  char pad[3];
-  std::int32_t address;  // the contact's database address, 0 for other rows
-};
-#pragma pack(pop)
+using DetailRow = KSD_DETAILROW;
 
 static_assert(sizeof(DetailRow) == 112);
 static_assert(offsetof(DetailRow, marker) == 0);

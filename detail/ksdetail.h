@@ -36,6 +36,8 @@
 #ifndef KESTREL_DETAIL_KSDETAIL_H
 #define KESTREL_DETAIL_KSDETAIL_H
 
+#include <stdint.h>
+
 #include "import/dbengine.h"
 #include "winlayer/wintypes.h"
 
@@ -65,6 +67,32 @@ extern "C" {
 /* Sort orders of the DXCC exports. */
 #define KSD_SORT_BAND 5000   /* band, mode, prefix */
 #define KSD_SORT_STATUS 5001 /* country status, prefix */
+
+/* One row of the detail table (112 bytes): the 17 columns in order. Texts
+ * are NUL-terminated except the IOTA reference, which may fill its six
+ * bytes. Hosts that read rows from the table get this record. */
+#pragma pack(push, 1)
+typedef struct KSD_DETAILROW {
+  char marker[2];    /* " ", "*", "x", "-", "+" */
+  char prefix[6];    /* country prefix (DXCC, IOTA) */
+  char iota[6];      /* IOTA reference */
+  int16_t cqZone;    /* CQ zone (CQ) */
+  char state[3];     /* state (WAS, USCA) */
+  char grid[5];      /* grid square (VUCC) */
+  char country[21];  /* the contact's QTH, the country or county, or "Total: N" */
+  char call[15];
+  char date[9];
+  char time[6];
+  char band[6];      /* band as text, or MHz for VUCC */
+  char mode[5];
+  char rcv[4];
+  char qsl[4];       /* "Cfm", "Snt" or empty */
+  char qslDate[9];
+  char status[2];    /* country status (DXCC, IOTA) */
+  char pad[3];
+  int32_t address;   /* the contact's database address; 0 for other rows */
+} KSD_DETAILROW;
+#pragma pack(pop)
 
 /* Message from the host after the display colours changed. */
 #define KSD_COLOURS_CHANGED 1106
