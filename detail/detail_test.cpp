@@ -302,3 +302,116 @@ TEST_F(Award, CancelKeepsTheTotalsAndReturnsZero) {
 
 }  // namespace
 }  // namespace ksdetail
+
+namespace ksdetail {
+namespace {
+
+std::string ini(const char* section, const char* key) {
+  char value[64] = {};
+  GetPrivateProfileString(section, key, "", value, sizeof value, "KESTREL.INI");
+  return value;
+}
+
+void setIni(const char* section, const char* key, const char* value) {
+  ASSERT_TRUE(WritePrivateProfileString(section, key, value, "KESTREL.INI"));
+}
+
+TEST_F(Award, WithoutSavedPlacementTheWindowIs80CharactersBy30Lines) {
+  RECT r{};
+  GetWindowRect(window_, &r);
+  EXPECT_EQ(r.right - r.left, 80 * 8 + 3);
+  EXPECT_EQ(r.bottom - r.top, 30 * 16);
+  RECT client{}, table{};
+  GetClientRect(window_, &client);
+  GetWindowRect(state().table, &table);
+  EXPECT_EQ(table.right - table.left, client.right);  // the table fills the window
+  const auto view = kswin::dataTableView(state().table);
+  EXPECT_EQ(view.background, RGB(255, 251, 191));
+  EXPECT_EQ(view.text, RGB(0, 0, 0));
+}
+
+TEST_F(Award, PlacementRoundTripsThroughTheSettingsLimitedToTheDesktop) {
+  DestroyWindow(window_);
+  setIni("Detail", "Left", "100");
+  setIni("Detail", "Top", "50");
+  setIni("Detail", "Width", "3000");  // right edge beyond the desktop
+  setIni("Detail", "Height", "450");
+  window_ = CreateDetailWnd(8, 16);
+  ASSERT_NE(window_, nullptr);
+  RECT r{};
+  GetWindowRect(window_, &r);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 50);
+  EXPECT_EQ(r.right, 1280);
+  EXPECT_EQ(r.bottom, 450);
+  MoveWindow(window_, 200, 60, 500, 300, FALSE);
+  SendMessage(window_, WM_CLOSE, 0, 0);  // hides, keeps the window
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_FALSE(IsWindowVisible(window_));
+  DestroyWindow(window_);
+  EXPECT_EQ(ini("Detail", "Left"), "200");
+  EXPECT_EQ(ini("Detail", "Top"), "60");
+  EXPECT_EQ(ini("Detail", "Width"), "700");
+  EXPECT_EQ(ini("Detail", "Height"), "360");
+}
+
+TEST_F(Award, ColoursNeedAllThreeKeysAndAreReadAgainOn1106) {
+  DestroyWindow(window_);
+  setIni("Browser", "Bkr", "1");
+  setIni("Browser", "Bkg", "2");
+  setIni("Browser", "Bkb", "3");
+  setIni("Browser", "Textr", "10");
+  setIni("Browser", "Textg", "20");
+  window_ = CreateDetailWnd(8, 16);
+  ASSERT_NE(window_, nullptr);
+  auto view = kswin::dataTableView(state().table);
+  EXPECT_EQ(view.background, static_cast<COLORREF>(1 + 2 * 256 + 3 * 65536));
+  EXPECT_EQ(view.text, RGB(0, 0, 0));  // Textb is missing
+  setIni("Browser", "Textb", "30");
+  SendMessage(window_, KSD_COLOURS_CHANGED, 0, 0);
+  view = kswin::dataTableView(state().table);
+  EXPECT_EQ(view.text, static_cast<COLORREF>(10 + 20 * 256 + 30 * 65536));
+}
+
+TEST_F(Award, TitleSuffixes) {
+  char title[64] = "DXCC Mixed";
+  EXPECT_STREQ(SetWindowTitleOptions(title, 301), "DXCC Mixed - Full Report");
+  char other[64] = "X";
+  EXPECT_STREQ(SetWindowTitleOptions(other, 900), "X - Submitted");
+  char year[64] = "X";
+  EXPECT_STREQ(SetWindowTitleOptions(year, 309), "X - Full Report");
+}
+
+std::vector<LPARAM> shown;
+LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == 1097) shown.push_back(lParam);
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+TEST_F(Award, DoubleClickShowsTheContactInTheMainWindow) {
+  country("F", "France");
+  const DB_ADDR address = add({.prefix = "F"});
+  ASSERT_EQ(GetDXCCDetailsDLL(nullptr, 200, task_, 301, 0), 1);
+  HWND table = state().table;
+  // Without the main window: the library's message.
+  ASSERT_TRUE(kswin::doubleClickItem(table, 0));
+  ASSERT_EQ(host_.boxes().size(), 1u);
+  EXPECT_EQ(host_.boxes()[0].text, "Error retrieving KESTREL window handle.");
+
+  WNDCLASS wc{};
+  wc.lpfnWndProc = mainProc;
+  wc.lpszClassName = "Kestrel4WClass";
+  RegisterClass(&wc);
+  HWND main = CreateWindow("Kestrel4WClass", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                           nullptr, nullptr, nullptr);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(kswin::doubleClickItem(table, 0));
+  ASSERT_TRUE(kswin::doubleClickItem(table, 2));  // the total row: nothing
+  kswin::pumpMessages();
+  EXPECT_EQ(shown, std::vector<LPARAM>{address});
+  EXPECT_EQ(host_.boxes().size(), 1u);
+  DestroyWindow(main);
+}
+
+}  // namespace
+}  // namespace ksdetail
