@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "editors/countrydb.h"
+#include "editors/iotadb.h"
 #include "import/countyfile.h"
 #include "import/logschema.h"
 #include "recdb/recdb.h"
@@ -47,11 +48,18 @@ bool fillCounties(const std::string& dictDir, std::string& message) {
   return true;
 }
 
+// The island groups ($KESTREL_DATA, else the suite's data folder).
+bool fillIota(const std::string& dictDir, std::string& message) {
+  const char* data = std::getenv("KESTREL_DATA");
+  const std::string file = std::string(data ? data : KESTREL_DATA_DIR) + "/IOTA.TXT";
+  return iotatext::fillIotaDatabase(dictDir + "/IOTA", file, message);
+}
+
 const ReferenceDatabase referenceDatabases[] = {
     {"COUNTRY", logschema::country, fillCountry},
     {"USCOUNTY", logschema::county, fillCounties},
     {"QSLMGR", logschema::qslManager, nullptr},
-    {"IOTA", logschema::iota, nullptr},
+    {"IOTA", logschema::iota, fillIota},
 };
 
 // The main program's settings that the suite reads, with their defaults.
