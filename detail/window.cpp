@@ -227,6 +227,4 @@ char* SetWindowTitleOptions(char* title, int variant) {
   return title;
 }
 
-int WEP(int) { return 1; }
-
 }  // extern "C"
