@@ -21,14 +21,15 @@
 
 #include "detail/ksdetail.h"
 #include "detail/tally.h"
-#include "editors/countrydb.h"
+#include "schema/countrydb.h"
 #include "funct/ksfunct.h"
-#include "import/countyfile.h"
-#include "import/dbengine.h"
-#include "import/logschema.h"
+#include "schema/countyfile.h"
+#include "recdb/dbengine.h"
+#include "schema/logschema.h"
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ bool makeLogbook(const fs::path& dir, long records) {
       logschema::writeReferenceDatabase(logschema::iota(), d, "IOTA", error) != 0 ||
       !countrytext::fillCountryDatabase(d + "/COUNTRY", KESTREL_SOURCE_DIR "/data/COUNTRY.TXT",
                                         message) ||
-      !ksimport::fillCountyDatabase(d, KESTREL_SOURCE_DIR "/data/uscounty.txt", error)) {
+      !ksschema::fillCountyDatabase(d, KESTREL_SOURCE_DIR "/data/uscounty.txt", error)) {
     std::fprintf(stderr, "detail_bench: %s%s\n", error.c_str(), message.c_str());
     return false;
   }

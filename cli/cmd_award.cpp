@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
-#include "detail/datatable.h"
+#include "commands.h"
+#include "winlayer/datatable.h"
 #include "detail/ksdetail.h"
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 #include "recdb/recdb.h"
+#include "schema/mainwindow.h"
 #include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace kcli {
 namespace {
@@ -277,9 +279,9 @@ int runAward(std::span<char*> args) {
   kswin::ScopedHost scoped(host);
   WNDCLASS wc{};
   wc.lpfnWndProc = mainWindowProc;
-  wc.lpszClassName = "Kestrel4WClass";
+  wc.lpszClassName = KESTREL_MAIN_CLASS;
   RegisterClass(&wc);
-  HWND main = CreateWindow("Kestrel4WClass", "Kestrel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+  HWND main = CreateWindow(KESTREL_MAIN_CLASS, "Kestrel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                            CW_USEDEFAULT, 640, 480, nullptr, nullptr, nullptr, nullptr);
   HWND detail = CreateDetailWnd(8, 16);
   if (main == nullptr || detail == nullptr) {

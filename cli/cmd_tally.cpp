@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "detail/tally.h"
-#include "import/dbengine.h"
-#include "import/logschema.h"
+#include "recdb/dbengine.h"
+#include "schema/logschema.h"
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"

@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "detail/datatable.h"
-#include "detail/internal.h"
-#include "detail/tally.h"
-#include "detail/testlog.h"
+#include "winlayer/datatable.h"
+#include "internal.h"
+#include "tally.h"
+#include "testlog.h"
 #include "winlayer/winlayer.h"
+#include "winlayer/host.h"
+#include "winlayer/testing.h"
 
 namespace ksdetail {
 namespace {

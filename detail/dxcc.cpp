@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "detail/internal.h"
+#include "internal.h"
 #include "funct/ksfunct.h"
 #include "winlayer/winlayer.h"
 

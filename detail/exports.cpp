@@ -1,6 +1,6 @@
 // The award exports: each fills the detail window's table (made here when
 // the host has not made it yet) and catches whatever goes wrong inside.
-#include "detail/internal.h"
+#include "internal.h"
 
 using namespace ksdetail;
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "detail/ksdetail.h"
-#include "import/logschema.h"
+#include "ksdetail.h"
+#include "schema/logschema.h"
 
 namespace ksdetail {
 

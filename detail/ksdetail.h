@@ -32,13 +32,15 @@
  *  17  GetVUCCDetailsDLL
  *  18  GetUSCADetailsDLL
  *  19  GetIOTADetailsDLL
+ *
+ * The row record and the codes below are the host's view of the table.
  */
 #ifndef KESTREL_DETAIL_KSDETAIL_H
 #define KESTREL_DETAIL_KSDETAIL_H
 
 #include <stdint.h>
 
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 #include "winlayer/wintypes.h"
 
 #ifdef __cplusplus

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "detail/internal.h"
+#include "internal.h"
 #include "winlayer/winlayer.h"
 
 namespace ksdetail {

@@ -2,8 +2,9 @@
 // computation runs in.
 #include <cstdio>
 
-#include "detail/internal.h"
+#include "internal.h"
 #include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace ksdetail {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "detail/internal.h"
+#include "internal.h"
 #include "funct/ksfunct.h"
 #include "winlayer/winlayer.h"
 

@@ -1,4 +1,4 @@
-#include "detail/strings.h"
+#include "strings.h"
 
 namespace ksdetail {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "detail/datatable.h"
-#include "detail/internal.h"
+#include "winlayer/datatable.h"
+#include "internal.h"
 #include "winlayer/winlayer.h"
 
 namespace ksdetail {

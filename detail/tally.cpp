@@ -1,4 +1,4 @@
-#include "detail/tally.h"
+#include "tally.h"
 
 #include <array>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
+#include "schema/logschema.h"
 
 namespace kstally {
 namespace {

@@ -6,7 +6,7 @@
 #ifndef KESTREL_DETAIL_TALLY_H
 #define KESTREL_DETAIL_TALLY_H
 
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 
 namespace kstally {
 

@@ -1,8 +1,8 @@
-#include "detail/tally.h"
+#include "tally.h"
 
 #include <gtest/gtest.h>
 
-#include "detail/testlog.h"
+#include "testlog.h"
 
 namespace kstally {
 namespace {

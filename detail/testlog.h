@@ -12,7 +12,7 @@
 #include <string>
 
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
+#include "schema/logschema.h"
 #include "recdb/recdb.h"
 
 namespace ksdetail::testlog {

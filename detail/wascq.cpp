@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "detail/internal.h"
+#include "internal.h"
 #include "funct/ksfunct.h"
 #include "winlayer/winlayer.h"
 

@@ -4,9 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "detail/datatable.h"
-#include "detail/internal.h"
-#include "detail/strings.h"
+#include "winlayer/datatable.h"
+#include "internal.h"
+#include "strings.h"
+#include "schema/mainwindow.h"
 #include "winlayer/winlayer.h"
 
 namespace ksdetail {
@@ -14,9 +15,7 @@ namespace {
 
 constexpr const char* kIni = "KESTREL.INI";
 constexpr const char* kClassName = "DetailWClass";
-constexpr const char* kMainClassName = "Kestrel4WClass";
 constexpr int kTableId = 1;
-constexpr UINT kShowContact = 1097;
 constexpr int kAbsent = CW_USEDEFAULT;  // what a missing placement key reads as
 
 int readInt(const char* section, const char* key, int fallback) {
@@ -78,12 +77,12 @@ void showContact(HWND window) {
   SendMessage(s.table, DT_SETCURRENTROW, 0, row);
   SendMessage(s.table, DT_GETROW, 0, reinterpret_cast<LPARAM>(&buffer));
   if (buffer.address == 0) return;
-  HWND main = FindWindow(kMainClassName, nullptr);
+  HWND main = FindWindow(KESTREL_MAIN_CLASS, nullptr);
   if (main == nullptr) {
     MessageBox(window, message(kNoMainWindow), nullptr, MB_OK);
     return;
   }
-  PostMessage(main, kShowContact, 0, buffer.address);
+  PostMessage(main, KM_PICK_CONTACT, 0, buffer.address);
 }
 
 }  // namespace
@@ -210,7 +209,7 @@ LRESULT DetailWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           return 0;
         }
         break;
-      case KSD_COLOURS_CHANGED:
+      case KM_DETAIL_COLOURS:
         if (s.table != nullptr) sendColours(s.table);
         return 0;
       default: break;

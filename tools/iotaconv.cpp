@@ -19,8 +19,8 @@
 #include <sstream>
 #include <string>
 
-#include "editors/countrytext.h"
-#include "editors/iotadb.h"
+#include "schema/countrytext.h"
+#include "schema/iotadb.h"
 
 namespace {
 

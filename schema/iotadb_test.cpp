@@ -1,4 +1,4 @@
-#include "editors/iotadb.h"
+#include "schema/iotadb.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "import/logschema.h"
+#include "schema/logschema.h"
 #include "recdb/recdb.h"
 
 namespace iotatext {

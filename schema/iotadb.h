@@ -2,14 +2,14 @@
 // country text form, the eleventh the IOTA number ("EU-005") and the
 // twelfth the group flag. `kestrel setup` fills "IOTA" from the shipped
 // island list with it, and the IOTA editor's import shares it.
-#ifndef KESTREL_EDITORS_IOTADB_H
-#define KESTREL_EDITORS_IOTADB_H
+#ifndef KESTREL_SCHEMA_IOTADB_H
+#define KESTREL_SCHEMA_IOTADB_H
 
 #include <string>
 #include <string_view>
 
-#include "editors/countrytext.h"
-#include "import/dbengine.h"
+#include "schema/countrytext.h"
+#include "recdb/dbengine.h"
 
 namespace iotatext {
 

@@ -1,4 +1,4 @@
-#include "editors/iotadb.h"
+#include "iotadb.h"
 
 #include <cstdio>
 #include <cstring>
