@@ -15,6 +15,7 @@ int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
+int runCallbook(std::span<char*> args);
 
 namespace {
 
@@ -87,6 +88,24 @@ const Command table[] = {
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
+    {"callbook",
+     "call CALL | name LAST [FIRST] | city STATE [CITY] | zip LOW [HIGH] | "
+     "street STATE CITY STREET [--format 1-6] [--count] [--next N] [--email] [--drive L]",
+     "look licence holders up in a callbook CD's data set",
+     "The data set is the directory callbk (callbkc.idx, callbkc.dat ...) at the\n"
+     "root of a drive: the first of the drives C to Z (from --drive L) that holds\n"
+     "it, each drive being the directory named by KESTREL_DRIVE_<letter>.\n"
+     "Shows the first match; a callsign listed under another shows that one's\n"
+     "record. Texts are upper-cased; a * ends a last name or city that is only\n"
+     "the beginning of one. A callsign with its only digit first (1ABC) or with\n"
+     "no digit (ABC) matches every call with that suffix.\n"
+     "--format N  1 columns with dates and class, 2 name and address, 3 one line,\n"
+     "            4 the record as stored (default), 5 quoted fields, 6 tabs\n"
+     "--count     count the matches\n"
+     "--next N    show up to N further matches\n"
+     "--email     the e-mail address listed for the first match\n"
+     "Exit status 1 when nothing matches or there is no data set.",
+     runCallbook},
 };
 
 }  // namespace
