@@ -130,16 +130,18 @@ bool openIndex(int number) {
     }
     index.mapped = static_cast<const unsigned char*>(view);
     index.mappedSize = size;
-    index.blockSize = std::max<int64_t>(0, headerNumber(index, 16));
-    index.entryCount = std::max<int64_t>(0, headerNumber(index, 24));
-    index.keyLength = static_cast<int>(std::clamp<int64_t>(headerNumber(index, 32), 0, 4096));
+    index.blockSize = std::max<int64_t>(0, headerNumber(index, offsetof(IndexHeader, blockSize)));
+    index.entryCount = std::max<int64_t>(0, headerNumber(index, offsetof(IndexHeader, entryCount)));
+    index.keyLength = static_cast<int>(
+        std::clamp<int64_t>(headerNumber(index, offsetof(IndexHeader, keyLength)), 0, 4096));
     // Only the entries the file holds whole are ever read.
     const int64_t room = size > kHeaderSize ? static_cast<int64_t>(size - kHeaderSize) : 0;
     const int64_t fits = index.keyLength > 0 ? room / index.keyLength : 0;
     index.entryCount = std::min(index.entryCount, fits);
     index.firstEntry = size > kHeaderSize ? index.mapped + kHeaderSize : nullptr;
-    for (size_t at = 40; at < 48 && at < size && index.mapped[at] != '\0'; ++at)
-      index.version[at - 40] = static_cast<char>(index.mapped[at]);
+    const size_t version = offsetof(IndexHeader, version);
+    for (size_t at = version; at < kHeaderSize && at < size && index.mapped[at] != '\0'; ++at)
+      index.version[at - version] = static_cast<char>(index.mapped[at]);
     index.open = true;
     state.selected = number;
   }

@@ -18,8 +18,8 @@ namespace kscbx {
 
 namespace {
 
-constexpr size_t kEmailRecord = 60;
-constexpr size_t kEmailKey = 10;
+constexpr size_t kEmailRecord = sizeof(EmailRecord);
+constexpr size_t kEmailKey = sizeof(EmailRecord::key);
 
 std::string cut(std::string_view text, size_t most) { return std::string(text.substr(0, most)); }
 
@@ -277,16 +277,16 @@ int email(const char* callsign, char* out, int maximum) {
   const int probes = std::max(18, 2 * static_cast<int>(std::bit_width(static_cast<uint64_t>(records))));
   int64_t at = records / 2;
   int64_t step = std::max<int64_t>(1, records / 4);
-  unsigned char record[kEmailRecord];
+  EmailRecord record;
   for (int probe = 0; probe < probes; ++probe) {
     if (at < 0 || at >= records) return 0;
     if (::fseeko(s.email, at * static_cast<int64_t>(kEmailRecord), SEEK_SET) != 0 ||
-        std::fread(record, 1, kEmailRecord, s.email) != kEmailRecord)
+        std::fread(&record, 1, kEmailRecord, s.email) != kEmailRecord)
       return 0;
-    const int c = std::memcmp(record, key, kEmailKey);
+    const int c = std::memcmp(record.key, key, kEmailKey);
     if (c == 0) {
-      const char* address = reinterpret_cast<const char*>(record + kEmailKey);
-      const size_t length = strnlen(address, kEmailRecord - kEmailKey);
+      const char* address = record.address;
+      const size_t length = strnlen(address, sizeof record.address);
       const size_t n = std::min(static_cast<size_t>(maximum), length);
       std::memcpy(out, address, n);
       if (n < static_cast<size_t>(maximum)) out[n] = '\0';

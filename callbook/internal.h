@@ -5,6 +5,7 @@
 #define KESTREL_CALLBOOK_INTERNAL_H
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -15,8 +16,38 @@ namespace kscbx {
 inline constexpr int kLineSize = 256;   // a line: up to 255 characters and its terminator
 inline constexpr int kTextSize = 1024;  // formatted text, with its terminator
 inline constexpr int kMaxFields = 20;
-inline constexpr int kHeaderSize = 48;  // index header; the entries follow
 inline constexpr int kMaxCompare = 64;  // longest compare key
+
+// The head of an index file. Numbers are decimal text, read like atoi
+// within their field; the entries follow it.
+#pragma pack(push, 1)
+struct IndexHeader {
+  char unread[16];
+  char blockSize[8];   // data-file bytes an entry stands for
+  char entryCount[8];
+  char keyLength[8];
+  char version[8];     // NUL-terminated within the field
+};
+#pragma pack(pop)
+static_assert(sizeof(IndexHeader) == 48);
+static_assert(offsetof(IndexHeader, unread) == 0);
+static_assert(offsetof(IndexHeader, blockSize) == 16);
+static_assert(offsetof(IndexHeader, entryCount) == 24);
+static_assert(offsetof(IndexHeader, keyLength) == 32);
+static_assert(offsetof(IndexHeader, version) == 40);
+inline constexpr int kHeaderSize = sizeof(IndexHeader);
+
+// A record of the plain e-mail address file: the callsign upper-cased and
+// padded with NULs, then the address padded with NULs.
+#pragma pack(push, 1)
+struct EmailRecord {
+  char key[10];
+  char address[50];
+};
+#pragma pack(pop)
+static_assert(sizeof(EmailRecord) == 60);
+static_assert(offsetof(EmailRecord, key) == 0);
+static_assert(offsetof(EmailRecord, address) == 10);
 
 // One of the four indexes: its mapped index file and its open data file.
 struct IndexDescriptor {
