@@ -146,6 +146,18 @@ TEST(CallSearch, CrossReferencesAreFollowedButNotRoundAndRound) {
   EXPECT_EQ(search(1, "1OLD", nullptr, nullptr, 2), "WB1OLD - See K1ABC");
 }
 
+// One line out of order is read past once a search; a second ends it.
+TEST(NameSearch, OneLineThatSortsAfterIsPassedOnce) {
+  Drive drive;
+  ASSERT_TRUE(drive.write({holder("W1AW", "HIRAM", "PERCY")}));
+  const std::string tail = ",,,,,,,,,,,,,\n";
+  drive.overwrite("callbkn.dat", "K1AA,ADAMS" + tail + "K1ZZ,ZEBRA" + tail + "K1BB,BAKER" + tail +
+                                     "K1YY,YOUNG" + tail + "K1XX,XAVIER" + tail + "K1CC,CARTER" + tail);
+  drive.overwrite("callbkn.idx", std::string(48, '\0'));
+  EXPECT_EQ(callOf(search(2, "BAKER")), "K1BB");
+  EXPECT_EQ(search(2, "CARTER"), "<0>");
+}
+
 // 250 SMITHs among other names, in blocks of 256 bytes.
 std::vector<kstools::CallbookRecord> smiths() {
   std::vector<kstools::CallbookRecord> records = {holder("K1AA", "SMALL", "AL"),
