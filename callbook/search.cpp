@@ -143,9 +143,9 @@ bool scan(IndexDescriptor& index) {
   Session& s = session();
   const int64_t passed = entriesBefore(index);
   const int64_t block = passed >= 2 ? passed - 1 : 0;
-  const int64_t offset = block > 0 && index.blockSize > 0 && block <= INT64_MAX / index.blockSize
-                             ? block * index.blockSize
-                             : (block > 0 && index.blockSize > 0 ? -1 : 0);
+  int64_t offset = 0;  // a block size of 0 puts every block at the start
+  if (block > 0 && index.blockSize > 0)
+    offset = block <= INT64_MAX / index.blockSize ? block * index.blockSize : -1;
   if (!seekTo(index, offset)) {
     showMessage(kFileIoError);
     return false;
@@ -455,6 +455,7 @@ int selectIndex(int number) {
   if (!openIndex(number)) return 1;
   s.selected = number;
   s.recordCount = 0;
+  s.counting = false;  // a count of another file's matches ends here
   s.line[0] = '\0';
   s.split = false;
   s.lineStart = s.indexes[number].position;
