@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "callbook/internal.h"
-#include "callbook/strings.h"
-#include "winlayer/winlayer.h"
+#include "internal.h"
+#include "strings.h"
+#include "base/paths.h"
 
 namespace kscbx {
 
@@ -49,7 +49,7 @@ void resetSession() {
 
 // Every name the library opens goes through here to the host's file
 // system: drive letters, backslashes, names matched without regard to case.
-std::string hostPath(std::string_view name) { return kswin::mapPath(name); }
+std::string hostPath(std::string_view name) { return ksbase::mapPath(name); }
 
 std::string dataSetPath(char drive, std::string_view name) {
   std::string windowsName;

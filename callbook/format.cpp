@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "callbook/cbx32.h"
-#include "callbook/internal.h"
+#include "base/cabi.h"
+#include "cbx32.h"
+#include "internal.h"
 
 namespace kscbx {
 
@@ -305,47 +306,34 @@ int email(const char* callsign, char* out, int maximum) {
 using namespace kscbx;
 
 extern "C" void CBXField(int number, char* out, int* length) {
-  try {
-    field(number, out, length);
-  } catch (...) {
-    if (length) *length = 0;
-  }
+  ksbase::guardedVoid([&] { field(number, out, length); },
+                      [&] {
+                        if (length) *length = 0;
+                      });
 }
 
 extern "C" int CBXReformat(int format, char* out) {
-  try {
+  return ksbase::guarded(0, [&] {
     if (session().selected < 0) return 0;
     formatCurrent(format >= 1 && format <= 6 ? format : 4);
     return copyText(out);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 extern "C" int CBXReformatRTF(char* out) {
-  try {
+  return ksbase::guarded(0, [&] {
     const std::string rtf = toRtf(session().text);
     if (out) std::memcpy(out, rtf.c_str(), rtf.size() + 1);
     return static_cast<int>(rtf.size());
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 extern "C" void CBXTextMode(int mode) { session().textMode = mode == 1; }
 
 extern "C" int CBXFixBuffer(const char* path) {
-  try {
-    return fixBuffer(path);
-  } catch (...) {
-    return 0;
-  }
+  return ksbase::guarded(0, [&] { return fixBuffer(path); });
 }
 
 extern "C" int CBXGetEmail(const char* callsign, char* out, int maximum) {
-  try {
-    return email(callsign, out, maximum);
-  } catch (...) {
-    return 0;
-  }
+  return ksbase::guarded(0, [&] { return email(callsign, out, maximum); });
 }

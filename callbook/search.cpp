@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "callbook/cbx32.h"
-#include "callbook/internal.h"
-#include "callbook/strings.h"
+#include "base/cabi.h"
+#include "cbx32.h"
+#include "internal.h"
+#include "strings.h"
 
 namespace kscbx {
 
@@ -524,73 +525,42 @@ int back(int step, char* out) {
 using namespace kscbx;
 
 extern "C" int CBXInit(const char* path) {
-  try {
+  return ksbase::guarded(0, [&] {
     Session& s = session();
-    if (s.found) return s.drive;
-    return findDataSet(path ? path[0] : 0) ? s.drive : 0;
-  } catch (...) {
-    return 0;
-  }
+    if (s.found) return static_cast<int>(s.drive);
+    return findDataSet(path ? path[0] : 0) ? static_cast<int>(s.drive) : 0;
+  });
 }
 
 extern "C" int CBXSearch(int type, const char* first, const char* second, const char* third,
                          char* out, int format) {
-  try {
-    return search(type, first, second, third, out, format);
-  } catch (...) {
-    return 0;
-  }
+  return ksbase::guarded(0, [&] { return search(type, first, second, third, out, format); });
 }
 
 extern "C" int CBXGetNext(char* out, int format) {
-  try {
-    return nextMatch(out, format);
-  } catch (...) {
-    return -1;
-  }
+  return ksbase::guarded(-1, [&] { return nextMatch(out, format); });
 }
 
 extern "C" int CBXCount(int* more) {
-  try {
-    return countMatches(more);
-  } catch (...) {
-    if (more) *more = 0;
-    return 0;
-  }
+  return ksbase::guarded(0, [&] { return countMatches(more); });
 }
 
 extern "C" int CBXGetCount(void) { return session().recordCount; }
 
 extern "C" int CBXGetIndex(int index) {
-  try {
-    return selectIndex(index);
-  } catch (...) {
-    return 1;
-  }
+  return ksbase::guarded(1, [&] { return selectIndex(index); });
 }
 
 extern "C" int CBXAdvance(int step, char* out, int format) {
-  try {
-    return advance(step, out, format);
-  } catch (...) {
-    return 0;
-  }
+  return ksbase::guarded(0, [&] { return advance(step, out, format); });
 }
 
 extern "C" int CBXAdvanceTo(int thousandths, char* out, int) {
-  try {
-    return advanceTo(thousandths, out);
-  } catch (...) {
-    return 0;
-  }
+  return ksbase::guarded(0, [&] { return advanceTo(thousandths, out); });
 }
 
 extern "C" int CBXBack(int step, char* out, int) {
-  try {
-    return back(step, out);
-  } catch (...) {
-    return 0;
-  }
+  return ksbase::guarded(0, [&] { return back(step, out); });
 }
 
 extern "C" void CBXBrowseBackFix(void) {
@@ -601,15 +571,13 @@ extern "C" void CBXBrowseBackFix(void) {
 }
 
 extern "C" int CBXGetSbPos(void) {
-  try {
+  return ksbase::guarded(0, [] {
     Session& s = session();
     if (s.selected < 0 && selectIndex(0) != 0) return 0;
     const IndexDescriptor& index = s.indexes[s.selected];
     if (!index.data || index.dataSize <= 0) return 0;
     return static_cast<int>(std::min<int64_t>(1000, index.position * 1000 / index.dataSize));
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 extern "C" int CBXGetCbInfo(char* out) {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "callbook/cbx32.h"
-#include "callbook/internal.h"
-#include "callbook/test_support.h"
+#include "cbx32.h"
+#include "internal.h"
+#include "test_support.h"
 
 namespace kscbx {
 namespace {

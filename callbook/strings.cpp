@@ -1,4 +1,4 @@
-#include "callbook/strings.h"
+#include "strings.h"
 
 #include "winlayer/winlayer.h"
 

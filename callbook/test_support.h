@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "callbook/internal.h"
+#include "internal.h"
 #include "tools/cbxwrite.h"
-#include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace kscbx::testing {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "callbook/cbx32.h"
-#include "cli/commands.h"
+#include "commands.h"
 
 namespace kcli {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "tools/cbxwrite.h"
+#include "cbxwrite.h"
 
 int main(int argc, char** argv) {
   std::string calls = "/usr/share/hamradio-files/MASTER.SCP", root;

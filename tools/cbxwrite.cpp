@@ -1,4 +1,4 @@
-#include "tools/cbxwrite.h"
+#include "cbxwrite.h"
 
 #include <algorithm>
 #include <cctype>

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "callbook/cbx32.h"
-#include "callbook/internal.h"
-#include "winlayer/winlayer.h"
+#include "../internal.h"
+#include "winlayer/host.h"
 
 namespace {
 
