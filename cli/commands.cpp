@@ -15,6 +15,7 @@ int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
+int runGrayline(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 
 namespace {
@@ -88,6 +89,16 @@ const Command table[] = {
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
+    {"grayline", "[--at YYYY-MM-DDTHH:MM:SSZ] --png FILE [--scale N]",
+     "draw the day/night map of the grayline window for an instant as a PNG file",
+     "The world map with the half of the Earth in daylight bright and the half\n"
+     "in darkness dark, the gray line between them, as the grayline window draws\n"
+     "it: for the instant given (UTC), else for now.\n"
+     "--scale  draw each map pixel as N x N pixels, N from 1 to 8 (the map is\n"
+     "         720 x 360 pixels, two a degree)\n"
+     "Prints where the Sun stands. A bad instant or a file that cannot be\n"
+     "written is an error (exit status 2) and leaves no file behind.",
+     runGrayline},
     {"callbook",
      "call CALL | name LAST [FIRST] | city STATE [CITY] | zip LOW [HIGH] | "
      "street STATE CITY STREET [--format 1-6] [--count] [--next N] [--email] [--drive L]",
