@@ -18,6 +18,7 @@ int runImport(std::span<char*> args);
 int runGrayline(std::span<char*> args);
 int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
+int runCallbook(std::span<char*> args);
 
 namespace {
 
@@ -128,6 +129,25 @@ const Command table[] = {
      "needed lists of kestrel award and the import's award value report read\n"
      "these tallies; an import brings them up to date when it completes.",
      runTally},
+    {"callbook",
+     "call CALL | name LAST [FIRST] | city STATE [CITY] | zip LOW [HIGH] | "
+     "street STATE CITY STREET [--format 1-6] [--count] [--next N] [--email] [--drive L]",
+     "look licence holders up in a callbook CD's data set",
+     "The data set is the directory callbk (callbkc.idx, callbkc.dat ...) at the\n"
+     "root of a drive: the first of the drives C to Z (from --drive L) that holds\n"
+     "it, each drive being the directory named by KESTREL_DRIVE_<letter>.\n"
+     "Shows the first match; a callsign listed under another shows that one's\n"
+     "record. Texts are upper-cased; a * ends a last name or city that is only\n"
+     "the beginning of one. A callsign with its only digit first (1ABC) matches\n"
+     "every call of that district and suffix, one with no digit (ABC) every call\n"
+     "with that suffix.\n"
+     "--format N  1 columns with dates and class, 2 name and address, 3 one line,\n"
+     "            4 the record as stored (default), 5 quoted fields, 6 tabs\n"
+     "--count     count the matches\n"
+     "--next N    show up to N further matches\n"
+     "--email     the e-mail address listed for the first match\n"
+     "Exit status 1 when nothing matches or there is no data set.",
+     runCallbook},
 };
 
 }  // namespace
