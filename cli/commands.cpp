@@ -15,6 +15,7 @@ int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
+int runKit(std::span<char*> args);
 
 namespace {
 
@@ -87,6 +88,20 @@ const Command table[] = {
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
+    {"kit", "CALL... [--template TEXT]",
+     "look US and Canadian calls up in the KIT licence data set",
+     "Prints the holder's data for each CALL, laid out by TEXT (default: call,\n"
+     "class and year of birth; name; street; city, state and ZIP, one a line).\n"
+     "Tags in TEXT: [CL] call, [CA] call in six places, [LC] class, [DB] year\n"
+     "and [BE] date of birth, [FN] [MI] [MS] [MS1] [LN] name, [AD] street,\n"
+     "[CI] city, [ST] state, [ZI] [ZZ] ZIP or postal code, [CO] county, [RN]\n"
+     "record number, [TAn] blanks up to column n, [C+n] [C-n] column moves,\n"
+     "[NLn] line ends, [CCn] character n, [UC1] names in mixed case, [UC0] off.\n"
+     "The data set's folder is KITDIR (or WKITDIR), else a PATH entry ending\n"
+     "in KIT, else any PATH entry, else KIT or KITHD on a drive mapped by\n"
+     "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
+     "found or the data set cannot be used.",
+     runKit},
 };
 
 }  // namespace

@@ -1,0 +1,85 @@
+// FindCall: finds the data set on first use, looks the callsign up and lays
+// the record out; shows the start-up and fatal messages.
+#include <cstring>
+#include <new>
+
+#include "kitlookup/kit.h"
+#include "kitlookup/kitapi32.h"
+#include "kitlookup/strings.h"
+#include "winlayer/winlayer.h"
+
+namespace kitapi {
+namespace {
+
+// Brings the files of the lookup's set up to date: opened by name for this
+// lookup, or read again when they changed on disk. A change forgets what
+// was decoded from them.
+void prepareFiles(Module& m, RecordSet& set) {
+  bool changed = false;
+  if (set.ve) {
+    changed = m.veFile.refresh();
+  } else {
+    m.db1.refresh();
+    m.db3.refresh();
+    changed = m.db2.refresh();
+    if (m.birthDays) m.births.refresh();
+  }
+  if (changed && m.keepFiles) m.caches = {};
+}
+
+}  // namespace
+
+int findCall(const char* callsign, char* buffer, int length, const char* layout) {
+  Module& m = module();
+  if (!m.found) {
+    const std::string problem = locateDataSet();
+    if (!problem.empty()) {
+      MessageBox(nullptr, problem.c_str(), message(kCaptionStart), MB_OK | MB_TASKMODAL);
+      return 2;
+    }
+  }
+  if (callsign == nullptr) callsign = "";
+  while (*callsign == ' ') ++callsign;
+
+  const bool wantVe = m.ve.available && (callsign[0] == 'V' || callsign[0] == 'v');
+  const int setNumber = wantVe ? 1 : 0;
+  if (setNumber != m.current) {
+    m.caches = {};
+    m.current = setNumber;
+  }
+  RecordSet& set = wantVe ? m.ve : m.us;
+
+  char positions[6];
+  const bool valid = normalise(callsign, positions);
+  prepareFiles(m, set);
+  bool found = false;
+  Decoded record;
+  const int fault = lookUp(set, positions, found, record);
+  if (fault != 0) {
+    if (!m.keepFiles) closeFiles();
+    MessageBox(nullptr, message(fault), message(kCaptionFatal),
+               MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    return 3;
+  }
+  int result = 1;
+  if (found && valid) {
+    renderLayout(record, layout != nullptr ? layout : message(kDefaultLayout), buffer, length,
+                 countyOf);
+    result = 0;
+  }
+  if (!m.keepFiles) closeFiles();
+  return result;
+}
+
+}  // namespace kitapi
+
+extern "C" int FindCall(const char* callsign, char* buffer, int length, const char* layout) {
+  try {
+    return kitapi::findCall(callsign, buffer, length, layout);
+  } catch (...) {
+    // Out of memory or the like: the lookup is abandoned as after a fatal
+    // error, with the files closed.
+    kitapi::closeFiles();
+    return 3;
+  }
+}
