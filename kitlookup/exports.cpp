@@ -11,20 +11,32 @@
 namespace kitapi {
 namespace {
 
-// Brings the files of the lookup's set up to date: opened by name for this
-// lookup, or read again when they changed on disk. A change forgets what
-// was decoded from them.
-void prepareFiles(Module& m, RecordSet& set) {
-  bool changed = false;
-  if (set.ve) {
-    changed = m.veFile.refresh();
-  } else {
-    m.db1.refresh();
-    m.db3.refresh();
-    changed = m.db2.refresh();
-    if (m.birthDays) m.births.refresh();
+// Brings the files of the lookup's set up to date. Files opened by name are
+// opened for this lookup. Kept files that changed on disk are a data set
+// changed under us: it is opened again from its headers, as on first use
+// (a message when that fails).
+std::string prepareFiles(Module& m, RecordSet& set) {
+  if (!m.keepFiles) {
+    for (DataFile* f : {&m.db1, &m.db2, &m.db3, &m.births, &m.veFile})
+      if (f->name().size() > 0) f->refresh();
+    return {};
   }
-  if (changed && m.keepFiles) m.caches = {};
+  bool changed = false;
+  if (set.ve) changed = m.veFile.changedOnDisk();
+  else
+    for (DataFile* f : {&m.db1, &m.db2, &m.db3, &m.births}) changed = changed || f->changedOnDisk();
+  if (!changed) return {};
+  const std::string directory = m.directory;
+  const int current = m.current;
+  resetModule();
+  std::string problem = openDataSet(directory);
+  if (!problem.empty()) {
+    resetModule();
+    return problem;
+  }
+  m.found = true;
+  m.current = current;
+  return {};
 }
 
 }  // namespace
@@ -47,11 +59,14 @@ int findCall(const char* callsign, char* buffer, int length, const char* layout)
     m.caches = {};
     m.current = setNumber;
   }
-  RecordSet& set = wantVe ? m.ve : m.us;
+  if (const std::string problem = prepareFiles(m, wantVe ? m.ve : m.us); !problem.empty()) {
+    MessageBox(nullptr, problem.c_str(), message(kCaptionStart), MB_OK | MB_TASKMODAL);
+    return 2;
+  }
+  RecordSet& set = wantVe && m.ve.available ? m.ve : m.us;
 
   char positions[6];
   const bool valid = normalise(callsign, positions);
-  prepareFiles(m, set);
   bool found = false;
   Decoded record;
   const int fault = lookUp(set, positions, found, record);

@@ -108,6 +108,12 @@ bool DataFile::refresh() {
   return true;
 }
 
+bool DataFile::changedOnDisk() const {
+  if (!loaded_) return false;
+  Signature now;
+  return !signatureOf(path_, now) || !(now == signature_);
+}
+
 void DataFile::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

@@ -39,6 +39,9 @@ class DataFile {
   // reads it again if it changed on disk (kept files). A file that is gone
   // reads as empty. True when the content may have changed.
   bool refresh();
+  // Kept files: whether the file on disk is no longer the one read (another
+  // file, size or modification time, or gone).
+  bool changedOnDisk() const;
   // Closes the file (a kept file keeps its name for refresh()).
   void close();
   // Forgets the file altogether.
