@@ -144,6 +144,7 @@ void resetModule() {
   Module& m = module();
   const bool keep = m.keepFiles;
   for (DataFile* f : {&m.db1, &m.db2, &m.db3, &m.births, &m.counties, &m.veFile}) f->forget();
+  m.watch.stop();
   m.found = false;
   m.directory.clear();
   m.title.clear();
@@ -162,6 +163,9 @@ void resetModule() {
 std::string openDataSet(const std::string& directory) {
   Module& m = module();
   const bool keep = m.keepFiles;
+  // Watched from before the first file is read, so that no change slips
+  // in between.
+  if (keep) m.watch.start(directory);
   for (const char* name : {"1", "2", "3"}) {
     DataFile& file = name[0] == '1' ? m.db1 : name[0] == '2' ? m.db2 : m.db3;
     const std::string path = directory + "\\KITDB" + name + ".DAT";

@@ -15,16 +15,17 @@ namespace {
 // opened for this lookup. Kept files that changed on disk are a data set
 // changed under us: it is opened again from its headers, as on first use
 // (a message when that fails).
-std::string prepareFiles(Module& m, RecordSet& set) {
+std::string prepareFiles(Module& m) {
   if (!m.keepFiles) {
     for (DataFile* f : {&m.db1, &m.db2, &m.db3, &m.births, &m.veFile})
       if (f->name().size() > 0) f->refresh();
     return {};
   }
+  // Something happened in the directory: any file of the data set that
+  // changed counts, whichever set this lookup is for.
+  if (!m.watch.maybeChanged()) return {};
   bool changed = false;
-  if (set.ve) changed = m.veFile.changedOnDisk();
-  else
-    for (DataFile* f : {&m.db1, &m.db2, &m.db3, &m.births}) changed = changed || f->changedOnDisk();
+  for (DataFile* f : {&m.db1, &m.db2, &m.db3, &m.births, &m.veFile}) changed = changed || f->changedOnDisk();
   if (!changed) return {};
   const std::string directory = m.directory;
   const int current = m.current;
@@ -53,17 +54,17 @@ int findCall(const char* callsign, char* buffer, int length, const char* layout)
   if (callsign == nullptr) callsign = "";
   while (*callsign == ' ') ++callsign;
 
+  if (const std::string problem = prepareFiles(m); !problem.empty()) {
+    MessageBox(nullptr, problem.c_str(), message(kCaptionStart), MB_OK | MB_TASKMODAL);
+    return 2;
+  }
   const bool wantVe = m.ve.available && (callsign[0] == 'V' || callsign[0] == 'v');
   const int setNumber = wantVe ? 1 : 0;
   if (setNumber != m.current) {
     m.caches = {};
     m.current = setNumber;
   }
-  if (const std::string problem = prepareFiles(m, wantVe ? m.ve : m.us); !problem.empty()) {
-    MessageBox(nullptr, problem.c_str(), message(kCaptionStart), MB_OK | MB_TASKMODAL);
-    return 2;
-  }
-  RecordSet& set = wantVe && m.ve.available ? m.ve : m.us;
+  RecordSet& set = wantVe ? m.ve : m.us;
 
   char positions[6];
   const bool valid = normalise(callsign, positions);

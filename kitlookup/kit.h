@@ -97,6 +97,7 @@ struct Module {
   std::string title;
   std::array<std::uint8_t, kIdentitySize> identity{};
   DataFile db1, db2, db3, births, counties, veFile;
+  DirectoryWatch watch;  // over the directory of kept files
   RecordSet us, ve;
   bool birthDays = false;
   bool countiesUsable = false;

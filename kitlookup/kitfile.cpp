@@ -1,6 +1,7 @@
 #include "kitlookup/kitfile.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,6 +147,43 @@ std::size_t DataFile::read(std::uint64_t offset, void* out, std::size_t size) co
     got += static_cast<std::size_t>(n);
   }
   return got;
+}
+
+void DirectoryWatch::start(const std::string& directory) {
+  stop();
+  const std::string path = hostPath(directory);
+  if (path.empty()) return;
+  fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd_ < 0) return;
+  const std::uint32_t events = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
+                               IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
+  if (::inotify_add_watch(fd_, path.c_str(), events) < 0) stop();
+}
+
+void DirectoryWatch::stop() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool DirectoryWatch::maybeChanged() {
+  if (fd_ < 0) return true;
+  bool any = false;
+  alignas(inotify_event) char events[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd_, events, sizeof events);
+    if (n > 0) {
+      any = true;
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    // Nothing more queued (EAGAIN); an overflowed or broken watch says
+    // "maybe" from now on.
+    if (n < 0 && errno != EAGAIN) {
+      stop();
+      return true;
+    }
+    return any;
+  }
 }
 
 }  // namespace kitapi

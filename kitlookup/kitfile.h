@@ -76,6 +76,27 @@ class DataFile {
   std::vector<std::uint8_t> data_;
 };
 
+// Tells whether anything in a directory may have changed since last asked,
+// so that kept files need not be looked at on disk for every lookup. Where
+// the directory cannot be watched, every question answers "maybe".
+class DirectoryWatch {
+ public:
+  DirectoryWatch() = default;
+  DirectoryWatch(const DirectoryWatch&) = delete;
+  DirectoryWatch& operator=(const DirectoryWatch&) = delete;
+  ~DirectoryWatch() { stop(); }
+
+  // Watches the directory of suite name `directory`.
+  void start(const std::string& directory);
+  void stop();
+  // True when something happened in the directory since the last call (or
+  // when it is not being watched).
+  bool maybeChanged();
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace kitapi
 
 #endif

@@ -269,6 +269,12 @@ TEST_F(LookupTest, FilesChangedOnDiskAreReadAgain) {
   set.counties[0].name = "HARTFORD COUNTY";
   write(set);
   EXPECT_EQ(find("W1AW", "[FN] [LN] [CO]"), "HIRAM PERCY MAXIM HARTFORD COUNTY");
+  // Only the VE file changes, seen first by a US lookup.
+  EXPECT_EQ(find("VE3ABC", "[LN]"), "TREMBLAY");
+  set.ve[0].lastName = "GAGNON";
+  write(set);
+  EXPECT_EQ(find("W1AW", "[LN]"), "MAXIM");
+  EXPECT_EQ(find("VE3ABC", "[LN]"), "GAGNON");
   // Gone: the data set cannot be opened again, and is looked for anew.
   std::filesystem::remove(file("KITDB1.DAT"));
   EXPECT_EQ(find("W1AW"), "result 2");

@@ -41,6 +41,11 @@ struct KitDataSet {
 // done, else what is wrong with the records.
 std::string writeKitDataSet(const std::string& directory, const KitDataSet& set);
 
+// Adds the US and Canadian calls of `file` (one a line, as MASTER.SCP; at
+// most `count` of them when above 0) with invented holder data, and a
+// county for each ZIP used. Always the same set for the same list.
+bool inventKitDataSet(const std::string& file, long count, KitDataSet& set);
+
 }  // namespace kstools
 
 #endif
