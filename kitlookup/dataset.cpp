@@ -97,7 +97,7 @@ std::string versionMessage(int version, bool ve) {
 }
 
 void takeFields(const std::uint8_t* at, std::array<FieldPlace, kFields>& fields) {
-  for (int i = 0; i < kFields; ++i)
+  for (std::size_t i = 0; i < kFields; ++i)
     fields[i] = {at[4 * i], at[4 * i + 1], at[4 * i + 2]};
 }
 
@@ -184,7 +184,7 @@ std::string openDataSet(const std::string& directory) {
   std::uint8_t h2[kDb2HeaderSize];
   if (!m.db2.readAll(0, h2, sizeof h2)) return format(kCannotReadDb2, directory);
   if (std::memcmp(h1, h2, kIdentitySize) != 0) return message(kOtherSetDb2);
-  for (int i = 0; i < kFields; ++i) {
+  for (std::size_t i = 0; i < kFields; ++i) {
     us.base[i] = le32(h2 + 144 + 8 * i);
     us.split[i] = le32(h2 + 148 + 8 * i);
   }
@@ -192,7 +192,7 @@ std::string openDataSet(const std::string& directory) {
   if (us.extended) {
     std::uint8_t table[kExtendedTableSize];
     if (!m.db2.readAll(us.base[0], table, sizeof table)) return format(kCannotReadDb2, directory);
-    for (int i = 0; i < kFields; ++i) {
+    for (std::size_t i = 0; i < kFields; ++i) {
       us.base[i] = le32(table + 8 * i);
       us.split[i] = le32(table + 4 + 8 * i);
       us.alternate[i] = le32(table + 40 + 8 * i);
@@ -233,7 +233,7 @@ std::string openDataSet(const std::string& directory) {
     ve.dictionaryArea = le32(hv + 148);
     ve.districtStart = le32(hv + 152);
     takeFields(hv + 160, ve.fields);
-    for (int i = 0; i < kFields; ++i) {
+    for (std::size_t i = 0; i < kFields; ++i) {
       ve.base[i] = le32(hv + 180 + 8 * i);
       ve.split[i] = le32(hv + 184 + 8 * i);
     }

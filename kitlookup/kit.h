@@ -26,8 +26,8 @@ inline constexpr std::size_t kVeHeaderSize = 220;   // D records follow
 inline constexpr std::size_t kZipHeaderSize = 108;
 inline constexpr std::size_t kTitleSize = 24;
 inline constexpr int kGroups = 7020;
-inline constexpr int kFields = 5;
-inline constexpr int kStateField = 4;
+inline constexpr std::size_t kFields = 5;
+inline constexpr std::size_t kStateField = 4;
 // Longest text of each dictionary: last name, first name, street, city, state.
 inline constexpr std::array<std::size_t, kFields> kLongest = {24, 11, 35, 20, 2};
 inline constexpr std::size_t kWindow = 1024;

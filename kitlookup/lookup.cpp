@@ -58,18 +58,18 @@ int readDistrict(const RecordSet& set, int group, std::uint32_t& first, std::uin
 }
 
 // The text of entry `entry` of dictionary `field`.
-int extract(const RecordSet& set, int field, std::uint32_t entry, std::string& text) {
-  DictionaryCache& cache = module().caches[static_cast<std::size_t>(field)];
+int extract(const RecordSet& set, std::size_t field, std::uint32_t entry, std::string& text) {
+  DictionaryCache& cache = module().caches[field];
   if (cache.valid && cache.entry == entry) {
     text = cache.text;
     return 0;
   }
-  std::uint64_t base = set.base[static_cast<std::size_t>(field)];
+  std::uint64_t base = set.base[field];
   std::uint64_t e = entry;
-  const std::uint64_t split = set.split[static_cast<std::size_t>(field)];
+  const std::uint64_t split = set.split[field];
   if (set.extended && 2 * e >= split) {
     e = (2 * e - split) / 2;
-    base = set.alternate[static_cast<std::size_t>(field)];
+    base = set.alternate[field];
   }
   base += set.dictionaryArea;
   const std::uint64_t start = base + (3 * e) / 2;
@@ -94,7 +94,7 @@ int extract(const RecordSet& set, int field, std::uint32_t entry, std::string& t
     }
     text.assign(state, 2);
   } else {
-    const std::size_t longest = kLongest[static_cast<std::size_t>(field)];
+    const std::size_t longest = kLongest[field];
     if (int fault = next()) return fault;
     if (c == kEndOfEntry && bit / 8 > kBlock - 1) {
       windowAt += kBlock;
@@ -233,8 +233,8 @@ int lookUp(RecordSet& set, const char positions[6], bool& found, Decoded& out) {
   out.middle = middleCode >= 1 && middleCode <= 26 ? static_cast<char>('A' + middleCode - 1) : 0;
 
   std::string* texts[kFields] = {&out.lastName, &out.firstName, &out.street, &out.city, &out.state};
-  for (int i = 0; i < kFields; ++i) {
-    const FieldPlace& place = set.fields[static_cast<std::size_t>(i)];
+  for (std::size_t i = 0; i < kFields; ++i) {
+    const FieldPlace& place = set.fields[i];
     const std::uint32_t entry =
         bitsAt(record, std::size_t{place.byte} * 8 + place.shift, std::min<unsigned>(place.width, 32));
     if ((fault = extract(set, i, entry, *texts[i]))) return fault;
