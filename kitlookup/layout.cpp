@@ -89,7 +89,7 @@ class Writer {
 };
 
 std::string birthDate(const Decoded& r) {
-  char text[16];
+  char text[40];
   if (r.birthDay == 0) {
     std::snprintf(text, sizeof text, "%02d", r.birthYear);
     return text;

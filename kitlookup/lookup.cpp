@@ -217,7 +217,7 @@ int lookUp(RecordSet& set, const char positions[6], bool& found, Decoded& out) {
     out.zipText.assign(postal, 6);
   } else {
     out.zip = std::min<long>(bitsAt(record, 16, 17), 99999);
-    char zip[16];
+    char zip[24];
     std::snprintf(zip, sizeof zip, "%05ld", out.zip);
     out.zipText = zip;
     out.birthYear = static_cast<int>(std::min<std::uint32_t>(bitsAt(record, 33, 7), 99));

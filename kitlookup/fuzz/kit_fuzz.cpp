@@ -74,6 +74,8 @@ struct Base {
       files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     ::setenv("KITDIR", directory.c_str(), 1);
+    // A damaged set is not found: keep the search that follows short.
+    ::setenv("PATH", "/nonexistent", 1);
   }
 };
 
