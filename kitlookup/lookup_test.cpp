@@ -69,6 +69,8 @@ TEST_F(LookupTest, CallsOfEveryShapeAndTheDefaultLayout) {
   EXPECT_EQ(find("KAA1AB"), "result 1");
   EXPECT_EQ(find(""), "result 1");
   EXPECT_EQ(find("1W1AW"), "result 1");
+  for (const char* bad : {"\tW1AW", "W1A\xC9", "W1AW\n", "W-1AW", "W1\x7f", "W1AW\x01", "%1AW"})
+    EXPECT_EQ(find(bad), "result 1") << bad;
   int result = -1;
   EXPECT_EQ(FindCall(nullptr, nullptr, 0, nullptr), 1);
   // A buffer of one byte holds the empty text; none holds nothing.
@@ -121,6 +123,10 @@ TEST_F(LookupTest, CountyFileOnTheDrivesRoot) {
   resetModule();
   ::setenv("KITDIR", dir_.c_str(), 1);
   EXPECT_EQ(find("KA1ABC", "[CO]"), "SUFFOLK");
+  // The third place, under its own name.
+  resetModule();
+  std::filesystem::rename(root_ + "/KitCDDat/kitcd5.dat", root_ + "/KitCDDat/KITDBZ.DAT");
+  EXPECT_EQ(find("AA0A", "[CO]"), "DENVER");
   ::unsetenv("KESTREL_DRIVE_Q");
 }
 
