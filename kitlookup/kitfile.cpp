@@ -149,6 +149,15 @@ std::size_t DataFile::read(std::uint64_t offset, void* out, std::size_t size) co
   return got;
 }
 
+std::span<const std::uint8_t> DataFile::view(std::uint64_t offset, std::size_t size,
+                                             std::uint8_t* scratch) const {
+  if (loaded_) {
+    if (offset >= data_.size()) return {};
+    return {data_.data() + offset, std::min<std::uint64_t>(size, data_.size() - offset)};
+  }
+  return {scratch, read(offset, scratch, size)};
+}
+
 void DirectoryWatch::start(const std::string& directory) {
   stop();
   const std::string path = hostPath(directory);

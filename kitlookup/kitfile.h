@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,10 @@ class DataFile {
   bool readAll(std::uint64_t offset, void* out, std::size_t size) const {
     return read(offset, out, size) == size;
   }
+  // Up to `size` bytes from `offset`: in place for a kept file, else read
+  // into `scratch` (which holds `size` bytes).
+  std::span<const std::uint8_t> view(std::uint64_t offset, std::size_t size,
+                                     std::uint8_t* scratch) const;
 
  private:
   struct Signature {

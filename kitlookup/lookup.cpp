@@ -14,8 +14,12 @@ namespace kitapi {
 std::uint32_t bitsAt(std::span<const std::uint8_t> bytes, std::size_t bit, unsigned width) {
   std::uint64_t value = 0;
   const std::size_t first = bit / 8;
-  for (std::size_t i = 0; i < 5; ++i)
-    if (first + i < bytes.size()) value |= static_cast<std::uint64_t>(bytes[first + i]) << (8 * i);
+  if (first + 8 <= bytes.size()) {
+    for (std::size_t i = 0; i < 8; ++i) value |= static_cast<std::uint64_t>(bytes[first + i]) << (8 * i);
+  } else {
+    for (std::size_t i = 0; i < 5; ++i)
+      if (first + i < bytes.size()) value |= static_cast<std::uint64_t>(bytes[first + i]) << (8 * i);
+  }
   value >>= bit % 8;
   if (width >= 32) return static_cast<std::uint32_t>(value);
   return static_cast<std::uint32_t>(value & ((std::uint64_t{1} << width) - 1));
@@ -74,14 +78,18 @@ int extract(const RecordSet& set, std::size_t field, std::uint32_t entry, std::s
   base += set.dictionaryArea;
   const std::uint64_t start = base + (3 * e) / 2;
   std::uint64_t windowAt = start / kBlock * kBlock;
-  std::uint8_t window[kWindow];
-  if (!set.dictionaries->readAll(windowAt, window, kWindow)) return kFatalWindowRead;
+  std::uint8_t scratch[kWindow];
+  std::span<const std::uint8_t> window = set.dictionaries->view(windowAt, kWindow, scratch);
+  if (window.size() != kWindow) return kFatalWindowRead;
   std::size_t bit = static_cast<std::size_t>(start - windowAt) * 8 + (e % 2 ? 4 : 0);
 
   char c = 0;
   auto next = [&]() -> int {
     if (bit + 6 > kWindow * 8) return kFatalPastWindow;
-    c = static_cast<char>(bitsAt(window, bit, 6) + 32);
+    // Six bits span at most two bytes.
+    const std::size_t at = bit / 8;
+    const unsigned pair = window[at] | (at + 1 < window.size() ? window[at + 1] << 8 : 0u);
+    c = static_cast<char>(((pair >> (bit % 8)) & 63u) + 32);
     bit += 6;
     return 0;
   };
@@ -98,7 +106,8 @@ int extract(const RecordSet& set, std::size_t field, std::uint32_t entry, std::s
     if (int fault = next()) return fault;
     if (c == kEndOfEntry && bit / 8 > kBlock - 1) {
       windowAt += kBlock;
-      if (!set.dictionaries->readAll(windowAt, window, kWindow)) return kFatalWindowMove;
+      window = set.dictionaries->view(windowAt, kWindow, scratch);
+      if (window.size() != kWindow) return kFatalWindowMove;
       bit -= kBlock * 8;
       if (int fault = next()) return fault;
     }
