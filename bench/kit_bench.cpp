@@ -16,9 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "kitlookup/kit.h"
+#include "kit.h"
 #include "kitlookup/kitapi32.h"
 #include "tools/kitwriter.h"
+#include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
 namespace {

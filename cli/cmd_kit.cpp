@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "kitlookup/kitapi32.h"
 
 namespace kcli {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "kitlookup/kit.h"
-#include "kitlookup/strings.h"
+#include "kit.h"
+#include "strings.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
 // Finding the data set's directory, and the checks that its files belong
 // together and are of a version this library reads.
-#include "kitlookup/testset.h"
+#include "testset.h"
 
 namespace kitapi::testing {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <new>
 
-#include "kitlookup/kit.h"
-#include "kitlookup/kitapi32.h"
-#include "kitlookup/strings.h"
+#include "kit.h"
+#include "kitapi32.h"
+#include "strings.h"
 #include "winlayer/winlayer.h"
 
 namespace kitapi {

@@ -12,7 +12,7 @@
 #include <span>
 #include <string>
 
-#include "kitlookup/kitfile.h"
+#include "kitfile.h"
 
 namespace kitapi {
 

@@ -1,4 +1,4 @@
-#include "kitlookup/kitfile.h"
+#include "kitfile.h"
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -10,8 +10,8 @@
 #include <cstring>
 
 // The one place this room meets the suite's path resolver.
-#include "winlayer/winlayer.h"
-namespace paths = kswin;
+#include "base/paths.h"
+namespace paths = ksbase;
 
 namespace kitapi {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "kitlookup/kit.h"
+#include "kit.h"
 
 namespace kitapi {
 namespace {

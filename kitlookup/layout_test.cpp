@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "kitlookup/kit.h"
+#include "kit.h"
 
 namespace kitapi {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kitlookup/kit.h"
-#include "kitlookup/strings.h"
+#include "kit.h"
+#include "strings.h"
 
 namespace kitapi {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <map>
 
-#include "kitlookup/testset.h"
+#include "testset.h"
 
 namespace kitapi::testing {
 namespace {

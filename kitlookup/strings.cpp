@@ -1,4 +1,4 @@
-#include "kitlookup/strings.h"
+#include "strings.h"
 
 namespace kitapi {
 namespace {

@@ -14,9 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "kitlookup/kit.h"
-#include "kitlookup/kitapi32.h"
+#include "kit.h"
+#include "kitapi32.h"
 #include "tools/kitwriter.h"
+#include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
 namespace kitapi::testing {

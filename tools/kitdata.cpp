@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/kitwriter.h"
+#include "kitwriter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "tools/kitwriter.h"
+#include "kitwriter.h"
 
 namespace kstools {
 namespace {

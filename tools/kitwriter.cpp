@@ -1,4 +1,4 @@
-#include "tools/kitwriter.h"
+#include "kitwriter.h"
 
 #include <algorithm>
 #include <array>
