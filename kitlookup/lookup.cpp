@@ -88,7 +88,8 @@ int extract(const RecordSet& set, std::size_t field, std::uint32_t entry, std::s
     if (bit + 6 > kWindow * 8) return kFatalPastWindow;
     // Six bits span at most two bytes.
     const std::size_t at = bit / 8;
-    const unsigned pair = window[at] | (at + 1 < window.size() ? window[at + 1] << 8 : 0u);
+    const unsigned pair =
+        window[at] | (at + 1 < window.size() ? static_cast<unsigned>(window[at + 1]) << 8 : 0u);
     c = static_cast<char>(((pair >> (bit % 8)) & 63u) + 32);
     bit += 6;
     return 0;

@@ -67,7 +67,7 @@ Placed place(const KitRecord& r) {
   return out;
 }
 
-std::string checkedText(const std::string& text, int field) {
+std::string checkedText(const std::string& text, std::size_t field) {
   std::string out;
   for (char c : text) {
     const char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -144,10 +144,10 @@ Dictionaries buildDictionaries(const std::vector<KitRecord>& records, std::uint6
   std::array<std::vector<std::string>, 5> texts;
   for (const KitRecord& r : records) {
     const std::string* fields[5] = {&r.lastName, &r.firstName, &r.street, &r.city, &r.state};
-    for (int i = 0; i < 5; ++i) texts[i].push_back(checkedText(*fields[i], i));
+    for (std::size_t i = 0; i < 5; ++i) texts[i].push_back(checkedText(*fields[i], i));
   }
   std::uint64_t at = start;
-  for (int i = 0; i < 5; ++i) {
+  for (std::size_t i = 0; i < 5; ++i) {
     std::sort(texts[i].begin(), texts[i].end());
     texts[i].erase(std::unique(texts[i].begin(), texts[i].end()), texts[i].end());
     const std::size_t half = extended ? texts[i].size() / 2 : texts[i].size();
@@ -202,7 +202,7 @@ Records buildRecords(const std::vector<KitRecord>& list, const Dictionaries& d, 
 
   Records out;
   unsigned bit = 48;
-  for (int i = 0; i < 5; ++i) {
+  for (std::size_t i = 0; i < 5; ++i) {
     out.places[i] = {static_cast<std::uint8_t>(bit / 8), static_cast<std::uint8_t>(bit % 8),
                      static_cast<std::uint8_t>(d.widths[i])};
     bit += d.widths[i];
@@ -244,7 +244,7 @@ Records buildRecords(const std::vector<KitRecord>& list, const Dictionaries& d, 
     }
     putBits(one, 43, r.middle ? static_cast<std::uint64_t>(r.middle - 'A' + 1) : 0, 5);
     const std::string* fields[5] = {&r.lastName, &r.firstName, &r.street, &r.city, &r.state};
-    for (int k = 0; k < 5; ++k)
+    for (std::size_t k = 0; k < 5; ++k)
       putBits(one, out.places[k][0] * 8u + out.places[k][1], d.refs[k].at(checkedText(*fields[k], k)),
               out.places[k][2]);
     std::copy(one.begin(), one.end(), out.records.begin() + static_cast<long>(i * out.size));
@@ -281,20 +281,20 @@ void writeUs(const std::string& dir, const KitDataSet& set) {
   Bytes db1 = identity;
   db1.resize(168, 0);
   db1[144] = static_cast<std::uint8_t>(r.size);
-  for (int i = 0; i < 5; ++i)
-    for (int k = 0; k < 3; ++k) db1[148 + 4 * static_cast<std::size_t>(i) + static_cast<std::size_t>(k)] = r.places[i][k];
+  for (std::size_t i = 0; i < 5; ++i)
+    for (std::size_t k = 0; k < 3; ++k) db1[148 + 4 * static_cast<std::size_t>(i) + static_cast<std::size_t>(k)] = r.places[i][k];
   db1.insert(db1.end(), r.records.begin(), r.records.end());
   writeFile(dir + "/KITDB1.DAT", db1);
 
   Bytes db2 = identity;
   db2.resize(184, 0);
-  for (int i = 0; i < 5; ++i) {
+  for (std::size_t i = 0; i < 5; ++i) {
     put(db2, 144 + 8 * static_cast<std::size_t>(i), d.base[i], 4);
     put(db2, 148 + 8 * static_cast<std::size_t>(i), d.split[i], 4);
   }
   if (set.extended) {
     put(db2, 144, 184, 4);  // dictionary 0's base names the table
-    for (int i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < 5; ++i) {
       put(db2, 184 + 8 * static_cast<std::size_t>(i), d.base[i], 4);
       put(db2, 188 + 8 * static_cast<std::size_t>(i), d.split[i], 4);
       put(db2, 224 + 8 * static_cast<std::size_t>(i), d.alternate[i], 4);
@@ -338,8 +338,8 @@ void writeVe(const std::string& dir, const KitDataSet& set) {
   put(ve, 148, area, 4);
   put(ve, 152, cx, 4);
   put(ve, 156, area + d.bytes.size(), 4);
-  for (int i = 0; i < 5; ++i) {
-    for (int k = 0; k < 3; ++k) ve[160 + 4 * static_cast<std::size_t>(i) + static_cast<std::size_t>(k)] = r.places[i][k];
+  for (std::size_t i = 0; i < 5; ++i) {
+    for (std::size_t k = 0; k < 3; ++k) ve[160 + 4 * static_cast<std::size_t>(i) + static_cast<std::size_t>(k)] = r.places[i][k];
     put(ve, 180 + 8 * static_cast<std::size_t>(i), d.base[i], 4);
     put(ve, 184 + 8 * static_cast<std::size_t>(i), d.split[i], 4);
   }
