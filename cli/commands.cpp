@@ -19,6 +19,7 @@ int runGrayline(std::span<char*> args);
 int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
+int runKit(std::span<char*> args);
 
 namespace {
 
@@ -148,6 +149,20 @@ const Command table[] = {
      "--email     the e-mail address listed for the first match\n"
      "Exit status 1 when nothing matches or there is no data set.",
      runCallbook},
+    {"kit", "CALL... [--template TEXT]",
+     "look US and Canadian calls up in the KIT licence data set",
+     "Prints the holder's data for each CALL, laid out by TEXT (default: call,\n"
+     "class and year of birth; name; street; city, state and ZIP, one a line).\n"
+     "Tags in TEXT: [CL] call, [CA] call in six places, [LC] class, [DB] year\n"
+     "and [BE] date of birth, [FN] [MI] [MS] [MS1] [LN] name, [AD] street,\n"
+     "[CI] city, [ST] state, [ZI] [ZZ] ZIP or postal code, [CO] county, [RN]\n"
+     "record number, [TAn] blanks up to column n, [C+n] [C-n] column moves,\n"
+     "[NLn] line ends, [CCn] character n, [UC1] names in mixed case, [UC0] off.\n"
+     "The data set's folder is KITDIR (or WKITDIR), else a PATH entry ending\n"
+     "in KIT, else any PATH entry, else KIT or KITHD on a drive mapped by\n"
+     "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
+     "found or the data set cannot be used.",
+     runKit},
 };
 
 }  // namespace
