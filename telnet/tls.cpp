@@ -11,8 +11,11 @@
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <string>
 
 #include "telnet/notify.h"
 #include "telnet/wide.h"
@@ -129,6 +132,36 @@ int statusOf(long verify) {
   }
 }
 
+// One client context serves every session: loading the system's CA store
+// takes long. It is made again when the store's location (SSL_CERT_FILE,
+// SSL_CERT_DIR) changes. The caller gets its own reference.
+SSL_CTX* sharedContext() {
+  static std::mutex lock;
+  static SSL_CTX* context = nullptr;
+  static std::string madeFor;
+  const char* file = std::getenv("SSL_CERT_FILE");
+  const char* dir = std::getenv("SSL_CERT_DIR");
+  const std::string key = std::string(file != nullptr ? file : "") + '\n' + (dir != nullptr ? dir : "");
+  std::lock_guard<std::mutex> guard(lock);
+  if (context == nullptr || key != madeFor) {
+    // Whatever old protocols a caller allows, a session runs TLS 1.2 or later.
+    SSL_CTX* made = SSL_CTX_new(TLS_client_method());
+    if (made == nullptr || SSL_CTX_set_min_proto_version(made, TLS1_2_VERSION) != 1 ||
+        SSL_CTX_set_default_verify_paths(made) != 1) {
+      SSL_CTX_free(made);
+      return nullptr;
+    }
+    // The certificate is checked by hand after the handshake, so that its
+    // status can be reported; a failed check ends the session.
+    SSL_CTX_set_verify(made, SSL_VERIFY_NONE, nullptr);
+    SSL_CTX_free(context);
+    context = made;
+    madeFor = key;
+  }
+  SSL_CTX_up_ref(context);
+  return context;
+}
+
 }  // namespace
 
 TlsState::~TlsState() {
@@ -142,15 +175,8 @@ int securityLoad() {
 
 int tlsCredentials(Session& session) {
   auto tls = std::make_unique<TlsState>();
-  // Whatever old protocols a caller allows, a session runs TLS 1.2 or later.
-  tls->context = SSL_CTX_new(TLS_client_method());
-  if (tls->context == nullptr ||
-      SSL_CTX_set_min_proto_version(tls->context, TLS1_2_VERSION) != 1 ||
-      SSL_CTX_set_default_verify_paths(tls->context) != 1)
-    return TELNET_ERROR_CREDENTIALS;
-  // The certificate is checked by hand after the handshake, so that its
-  // status can be reported; a failed check ends the session.
-  SSL_CTX_set_verify(tls->context, SSL_VERIFY_NONE, nullptr);
+  tls->context = sharedContext();
+  if (tls->context == nullptr) return TELNET_ERROR_CREDENTIALS;
   tls->ssl = SSL_new(tls->context);
   if (tls->ssl == nullptr) return TELNET_ERROR_CREDENTIALS;
   tls->fromNet = BIO_new(BIO_s_mem());
