@@ -225,6 +225,17 @@ void setResolver(Resolver replacement) {
 
 int handleOf(int slot) { return handleBase + slot; }
 
+std::shared_ptr<Session> lookupIdle(int handle) {
+  auto session = lookup(handle);
+  if (session != nullptr && session->blocking) {
+    // Called from a window procedure while this session's own operation
+    // waits underneath it.
+    setError(TELNET_ERROR_BLOCKING);
+    return nullptr;
+  }
+  return session;
+}
+
 std::shared_ptr<Session> lookup(int handle) {
   const int slot = handle - handleBase;
   std::shared_ptr<Session> session;
@@ -243,24 +254,41 @@ int timeoutMs(const Session& session) {
   return session.timeout <= 0 ? -1 : session.timeout * 1000;
 }
 
+// The blocking hook: while a socket wait of a thread runs, that thread's
+// window messages are still dispatched, one per slice of the wait, so its
+// windows stay alive (and may call the library: a session whose operation
+// is waiting answers such a call with 27518).
+void dispatchOneMessage() {
+  MSG msg;
+  if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) return;
+  if (msg.message == WM_QUIT) {
+    PostQuitMessage(static_cast<int>(msg.wParam));  // for the thread's own loop
+    return;
+  }
+  TranslateMessage(&msg);
+  DispatchMessage(&msg);
+}
+
 int waitSocket(Session& session, short events, int milliseconds) {
+  constexpr int kSlice = 50;
   ++threadBlocking;
   const bool wasBlocking = session.blocking;
   session.blocking = true;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   int result;
   for (;;) {
-    int wait = -1;
+    int wait = kSlice;
     if (milliseconds >= 0) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
-      wait = static_cast<int>(std::max<int64_t>(left.count(), 0));
+      wait = static_cast<int>(std::clamp<int64_t>(left.count(), 0, kSlice));
     }
     pollfd fd{session.sock, events, 0};
     result = poll(&fd, 1, wait);
     if (result < 0 && errno == EINTR) continue;
     if (result > 0) result = 1;
-    break;
+    if (result != 0 || (milliseconds >= 0 && std::chrono::steady_clock::now() >= deadline)) break;
+    dispatchOneMessage();
   }
   session.blocking = wasBlocking;
   --threadBlocking;
@@ -335,10 +363,7 @@ void TelnetUninitialize(void) {
     for (auto& slot : slots)
       if (slot != nullptr) remaining.push_back(slot);
   }
-  for (auto& session : remaining) {
-    session->owner = std::this_thread::get_id();
-    end(session);
-  }
+  for (auto& session : remaining) end(session);
   traceOff();
 }
 
@@ -371,7 +396,7 @@ int TelnetAsyncConnectExA(const char* host, int port, int timeout, DWORD options
 
 int TelnetDisconnect(int handle) {
   return guarded(-1, [&] {
-    const auto session = lookup(handle);
+    const auto session = lookupIdle(handle);
     if (session == nullptr) return -1;
     end(session);
     return 0;
@@ -380,7 +405,7 @@ int TelnetDisconnect(int handle) {
 
 int TelnetCancel(int handle) {
   return guarded(-1, [&] {
-    const auto session = lookup(handle);
+    const auto session = lookupIdle(handle);
     if (session == nullptr) return -1;
     const int error = sendCommand(*session, kABORT, -1);
     end(session);
@@ -394,7 +419,7 @@ int TelnetCancel(int handle) {
 
 int TelnetRead(int handle, char* buffer, int count) {
   return guarded(-1, [&] {
-    const auto session = lookup(handle);
+    const auto session = lookupIdle(handle);
     if (session == nullptr) return -1;
     if (buffer == nullptr || count < 0) {
       setError(TELNET_ERROR_INVALID_PARAMETER);
@@ -414,7 +439,7 @@ int TelnetRead(int handle, char* buffer, int count) {
 
 int TelnetWrite(int handle, const char* data, int length) {
   return guarded(-1, [&] {
-    const auto session = lookup(handle);
+    const auto session = lookupIdle(handle);
     if (session == nullptr) return -1;
     if (data == nullptr) {
       setError(TELNET_ERROR_INVALID_PARAMETER);
@@ -432,7 +457,7 @@ int TelnetWrite(int handle, const char* data, int length) {
 
 static int commandExport(int handle, unsigned char command) {
   return guarded(0, [&] {
-    const auto session = lookup(handle);
+    const auto session = lookupIdle(handle);
     if (session == nullptr) return 0;
     const int error = sendCommand(*session, command, -1);
     if (error != 0) {
@@ -449,7 +474,7 @@ int TelnetIsThere(int handle) { return commandExport(handle, kAYT); }
 
 int TelnetAsyncNotify(int handle, HWND window, UINT message) {
   return guarded(0, [&] {
-    const auto session = lookup(handle);
+    const auto session = lookupIdle(handle);
     if (session == nullptr) return 0;
     if (window != nullptr && !IsWindow(window)) {
       setError(TELNET_ERROR_INVALID_PARAMETER);

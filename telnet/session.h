@@ -92,6 +92,9 @@ int lastError();
 // The session of `handle` when it belongs to the calling thread, else null
 // with 27505 set.
 std::shared_ptr<Session> lookup(int handle);
+// The same, failing with 27518 while an operation of the session waits
+// (a window procedure run by the blocking hook calling back).
+std::shared_ptr<Session> lookupIdle(int handle);
 
 // Waits for the socket to be readable (POLLIN) or writable (POLLOUT) for up
 // to `milliseconds` (negative: without limit). 1 ready, 0 timed out, -1 failed.

@@ -72,7 +72,7 @@ TEST(LibraryTest, ErrorStrings) {
   for (const int code : {27501, 27503, 27504, 27505, 27506, 27507, 27508, 27509, 27510, 27512,
                          27513, 27514, 27515, 27516, 27518, 27519, 27520, 27521, 27581, 27582,
                          27583, 27584})
-    EXPECT_GT(TelnetGetErrorStringA(code, text, sizeof text), 20) << code;
+    EXPECT_GT(TelnetGetErrorStringA(code, text, sizeof text), 10) << code;
   EXPECT_EQ(TelnetGetErrorStringA(27502, text, sizeof text), 0);
   EXPECT_EQ(TelnetGetErrorStringA(27522, text, sizeof text), 0);
   TNWCHAR wide[128];
@@ -186,6 +186,21 @@ TEST_F(InterfaceTest, ConnectFailures) {
   }
   EXPECT_EQ(TelnetConnectA("127.0.0.1", port, 2), -1);
   EXPECT_EQ(TelnetGetLastError(), TELNET_ERROR_CONNECT);
+  // A server whose queue is full never answers: the connect gives up after
+  // the timeout.
+  {
+    Listener full;
+    listen(full.fd(), 0);
+    const int first = TelnetConnectA("127.0.0.1", full.port(), 2);
+    ASSERT_GE(first, 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(TelnetConnectA("127.0.0.1", full.port(), 1), -1);
+    EXPECT_EQ(TelnetGetLastError(), TELNET_ERROR_CONNECT);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(900));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+    TelnetDisconnect(first);
+  }
   // A failed connect leaves no session behind: 256 still fit.
   std::vector<int> handles;
   for (int i = 0; i < 256; ++i) handles.push_back(TelnetConnectA("127.0.0.1", listener.port(), 5));
@@ -301,6 +316,50 @@ TEST_F(InterfaceTest, WindowNotification) {
   peer.send("more");
   EXPECT_FALSE(waitEvent(TELNET_EVENT_READ));
   EXPECT_EQ(TelnetRead(handle, buffer, 8), 4);  // blocking again
+  DestroyWindow(window);
+}
+
+// A window procedure run while its thread waits inside the library.
+int hookHandle = -1;
+struct HookSeen {
+  bool ran = false;
+  int blocking = -1, readResult = 0, readError = 0;
+} hookSeen;
+
+LRESULT CALLBACK hookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER + 1) {
+    hookSeen.ran = true;
+    hookSeen.blocking = TelnetIsBlocking(hookHandle);
+    char buffer[4];
+    hookSeen.readResult = TelnetRead(hookHandle, buffer, 4);
+    hookSeen.readError = TelnetGetLastError();
+    return 0;
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+TEST_F(InterfaceTest, WindowsStayAliveDuringABlockingWait) {
+  WNDCLASS wc{};
+  wc.lpfnWndProc = hookProc;
+  wc.lpszClassName = "TelnetHookTestWClass";
+  RegisterClass(&wc);
+  HWND window = CreateWindow(wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                             nullptr);
+  ASSERT_NE(window, nullptr);
+  open(0, 1);
+  hookHandle = handle;
+  EXPECT_EQ(TelnetIsBlocking(handle), 0);
+  PostMessage(window, WM_USER + 1, 0, 0);
+  char buffer[4];
+  EXPECT_EQ(TelnetRead(handle, buffer, 4), -1);  // nothing comes: the timeout
+  EXPECT_EQ(TelnetGetLastError(), TELNET_ERROR_TIMEOUT);
+  EXPECT_TRUE(hookSeen.ran);
+  EXPECT_EQ(hookSeen.blocking, 1);
+  EXPECT_EQ(hookSeen.readResult, -1);
+  EXPECT_EQ(hookSeen.readError, TELNET_ERROR_BLOCKING);
+  // The session is unharmed.
+  peer.send("ok");
+  EXPECT_EQ(readAll(), "ok");
   DestroyWindow(window);
 }
 

@@ -46,6 +46,7 @@ class Listener {
   Listener& operator=(const Listener&) = delete;
   bool ok() const { return fd_ >= 0; }
   int port() const { return port_; }
+  int fd() const { return fd_; }
   // The server's end of the next connection, or -1 after two seconds.
   int accept() {
     pollfd p{fd_, POLLIN, 0};
