@@ -1,11 +1,11 @@
-#include "import/adifimport.h"
+#include "adifimport.h"
 
 #include <cstdio>
 #include <memory>
 
 #include "funct/ksfunct.h"
-#include "import/adifloop.h"
-#include "import/strings.h"
+#include "adifloop.h"
+#include "strings.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
 

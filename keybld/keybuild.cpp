@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "import/dbengine.h"
-#include "keybld/kskeybld.h"
+#include "recdb/dbengine.h"
+#include "kskeybld.h"
 #include "recdb/recdb.h"
 
 namespace {

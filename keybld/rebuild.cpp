@@ -1,9 +1,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/cabi.h"
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
-#include "keybld/kskeybld.h"
+#include "schema/logschema.h"
+#include "kskeybld.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
 
@@ -200,7 +201,8 @@ Report rebuild(DB_TASK* task, const std::function<void(const char*, long)>& prog
 }  // namespace kskeybld
 
 extern "C" int RebuildKeys(HWND window, DB_TASK* task) {
-  try {
+  constexpr int kOutOfMemory = -1;
+  const int done = ksbase::guarded(kOutOfMemory, [&] {
     WaitCursor(window, 1);
     kskeybld::Report report = kskeybld::rebuild(task, {});
     WaitCursor(window, 0);
@@ -213,10 +215,10 @@ extern "C" int RebuildKeys(HWND window, DB_TASK* task) {
     if (report.repaired())
       MessageBox(window, report.text().c_str(), "Rebuild Keys", MB_OK | MB_ICONINFORMATION);
     return 1;
-  } catch (...) {
-    WaitCursor(window, 0);
-    MessageBox(window, "Not enough memory to rebuild the keys.", "Rebuild Keys",
-               MB_OK | MB_ICONERROR);
-    return 0;
-  }
+  });
+  if (done != kOutOfMemory) return done;
+  WaitCursor(window, 0);
+  MessageBox(window, "Not enough memory to rebuild the keys.", "Rebuild Keys",
+             MB_OK | MB_ICONERROR);
+  return 0;
 }

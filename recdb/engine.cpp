@@ -1,8 +1,8 @@
-#include "recdb/engine.h"
+#include "engine.h"
 
-#include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
+
+#include "base/paths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -72,28 +72,8 @@ bool isCurrencyBlock(const void* block) {
   return header.magic == kCurrencyMagic;
 }
 
-std::string resolvePath(const std::string& given) {
-  std::string path = given;
-  std::replace(path.begin(), path.end(), '\\', '/');
-  if (isFile(path)) return path;
-  std::size_t slash = path.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  DIR* d = ::opendir(dir.c_str());
-  if (d == nullptr) return path;
-  std::string found = path;
-  while (dirent* entry = ::readdir(d)) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0) {
-      found = (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + entry->d_name;
-      break;
-    }
-  }
-  ::closedir(d);
-  return found;
-}
-
 int Database::open(const std::string& name, std::unique_ptr<Database>& out, std::string& error) {
-  std::string dictionary = resolvePath(name + ".DBD");
+  std::string dictionary = ksbase::mapPath(name + ".DBD");
   std::ifstream in(dictionary, std::ios::binary);
   if (!in) {
     error = "cannot read " + dictionary;
@@ -120,7 +100,7 @@ int Database::open(const std::string& name, std::unique_ptr<Database>& out, std:
   std::string dir = slash == std::string::npos ? "" : dictionary.substr(0, slash + 1);
   for (int i = 0; i < kFileSlots; ++i) {
     if (names[i].empty()) continue;
-    db->paths_[i] = resolvePath(dir + names[i]);
+    db->paths_[i] = ksbase::mapPath(dir + names[i]);
     if (!isFile(db->paths_[i])) {
       error = "missing file " + db->paths_[i];
       return RECDB_E_FILE;

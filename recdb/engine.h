@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "import/dbengine.h"
-#include "recdb/schema.h"
+#include "dbengine.h"
+#include "schema.h"
 
 namespace recdb {
 
@@ -201,10 +201,6 @@ class Database {
 
 // Whether `block` starts as the engine's currency blocks do.
 bool isCurrencyBlock(const void* block);
-
-// Resolves `path` as the suite names files: backslashes are separators, and
-// a name that does not exist as given is matched without regard to case.
-std::string resolvePath(const std::string& path);
 
 }  // namespace recdb
 

@@ -1,4 +1,4 @@
-/* recdb: the record database engine behind import/dbengine.h.
+/* recdb: the record database engine behind recdb/dbengine.h.
  *
  * A database is a dictionary file (".DBD") naming up to five files beside
  * it; each file is an SQLite database holding either records (a data file)
@@ -38,7 +38,9 @@ extern "C" {
 #define RECDB_E_FULL 15     /* data file holds the most records an address allows */
 
 /* A short English text for a result ("not found", ...). */
+#pragma GCC visibility push(default)
 const char* dbResultText(int result);
+#pragma GCC visibility pop
 
 #ifdef __cplusplus
 }
@@ -49,7 +51,7 @@ const char* dbResultText(int result);
 #include <span>
 #include <string>
 
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 
 namespace recdb {
 
@@ -98,6 +100,8 @@ struct SchemaDef {
   std::array<const char*, kFileSlots> extensions;
 };
 
+#pragma GCC visibility push(default)
+
 /* Checks a schema for the faults that would make a broken dictionary (gaps in
  * record numbering, fields outside their record, keys in data files ...).
  * Returns an empty text when it is sound, else what is wrong. */
@@ -123,6 +127,8 @@ std::array<std::string, kFileSlots> fileNamesFor(const SchemaDef& schema,
  * currency. Meant for checking a key against its records: much cheaper than
  * one dbKeyExists per record. Returns RECDB_OK or a result code. */
 int keyAddresses(DB_TASK* task, int db, long field, const std::function<void(DB_ADDR)>& each);
+
+#pragma GCC visibility pop
 
 }  // namespace recdb
 

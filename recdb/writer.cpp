@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "recdb/recdb.h"
-#include "recdb/schema.h"
+#include "recdb.h"
+#include "schema.h"
 
 namespace recdb {
 

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "telnet/notify.h"
-#include "telnet/session.h"
-#include "telnet/tls.h"
+#include "notify.h"
+#include "session.h"
+#include "tls.h"
 
 namespace kstelnet {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <thread>
 
-#include "telnet/testpeer.h"
+#include "testpeer.h"
 
 namespace kstelnet::testing {
 namespace {

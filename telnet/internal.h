@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "telnet/session.h"
+#include "session.h"
 
 namespace kstelnet {
 

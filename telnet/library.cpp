@@ -19,11 +19,11 @@
 #include <cstring>
 #include <mutex>
 
-#include "telnet/internal.h"
-#include "telnet/notify.h"
-#include "telnet/session.h"
-#include "telnet/strings.h"
-#include "telnet/tls.h"
+#include "internal.h"
+#include "notify.h"
+#include "session.h"
+#include "strings.h"
+#include "tls.h"
 #include "winlayer/winlayer.h"
 
 // The records' layouts are the interface: every size and offset is fixed.

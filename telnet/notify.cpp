@@ -1,5 +1,5 @@
 // The notification watcher of a session.
-#include "telnet/notify.h"
+#include "notify.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

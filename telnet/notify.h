@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "telnet/session.h"
+#include "session.h"
 
 namespace kstelnet {
 

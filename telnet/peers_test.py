@@ -3,10 +3,9 @@ telnet daemon (inetutils), started here the way a super-server would start
 it, for `kestrel telnet`; and openssl s_server behind a START-TLS prelude,
 with a certificate authority made here, for the library's TLS.
 
-usage: peers_test.py KESTREL LIBTNCLIENT HEADER LOGIN_SCRIPT"""
+usage: peers_test.py KESTREL LIBTNCLIENT LOGIN_SCRIPT"""
 import ctypes as C
 import os
-import re
 import select
 import shutil
 import socket
@@ -16,7 +15,7 @@ import tempfile
 import threading
 import time
 
-kestrel, library_path, header_path, login_script = sys.argv[1:5]
+kestrel, library_path, login_script = sys.argv[1:4]
 failures = []
 
 
@@ -315,21 +314,6 @@ def tls_cases(folder, tls_port):
     listener.close()
 
 
-def export_table():
-    """Exactly the names of the header's table are exported."""
-    header = open(header_path).read()
-    table = header[header.index("ordinal order"): header.index("End of the table")]
-    ordinals = {int(n): name for n, name in re.findall(r"\b(\d+) (\w+)", table)}
-    check("ordinals", sorted(ordinals), list(range(1, 39)))
-    exported = set(
-        line.split()[-1]
-        for line in subprocess.run(["nm", "-D", "--defined-only", library_path],
-                                   capture_output=True, text=True, check=True).stdout.splitlines()
-        if line.split()[1:2] and line.split()[1] in "TtWiV")
-    check("exported names", sorted(exported), sorted(ordinals.values()))
-
-
-export_table()
 telnetd_session()
 with tempfile.TemporaryDirectory() as folder:
     tls_sessions(folder)

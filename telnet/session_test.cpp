@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "telnet/internal.h"
-#include "telnet/wide.h"
-#include "telnet/testpeer.h"
+#include "internal.h"
+#include "wide.h"
+#include "testpeer.h"
 #include "winlayer/winlayer.h"
 
 namespace kstelnet::testing {

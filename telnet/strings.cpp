@@ -1,5 +1,5 @@
 // The library's texts: the error messages by code, and its description.
-#include "telnet/strings.h"
+#include "strings.h"
 
 namespace kstelnet {
 namespace {

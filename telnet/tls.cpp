@@ -1,7 +1,7 @@
 // TLS through OpenSSL in place of the platform's security provider. OpenSSL
 // reads and writes memory buffers; this file moves the bytes between them
 // and the session's socket, so waits follow the session's timeout.
-#include "telnet/tls.h"
+#include "tls.h"
 
 #include <arpa/inet.h>
 #include <openssl/err.h>
@@ -17,8 +17,8 @@
 #include <mutex>
 #include <string>
 
-#include "telnet/notify.h"
-#include "telnet/wide.h"
+#include "notify.h"
+#include "wide.h"
 
 namespace kstelnet {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "telnet/session.h"
+#include "session.h"
 
 typedef struct ssl_ctx_st SSL_CTX;
 typedef struct ssl_st SSL;

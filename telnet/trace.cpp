@@ -5,8 +5,8 @@
 #include <ctime>
 #include <mutex>
 
-#include "telnet/internal.h"
-#include "telnet/session.h"
+#include "internal.h"
+#include "session.h"
 
 namespace kstelnet {
 namespace {

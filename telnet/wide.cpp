@@ -1,11 +1,11 @@
 // The W exports: UTF-16 text in and out, the A forms underneath.
-#include "telnet/wide.h"
+#include "wide.h"
 
 #include <cstring>
 
-#include "telnet/internal.h"
-#include "telnet/strings.h"
-#include "telnet/tls.h"
+#include "internal.h"
+#include "strings.h"
+#include "tls.h"
 
 namespace kstelnet {
 

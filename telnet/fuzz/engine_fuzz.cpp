@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "telnet/session.h"
-#include "telnet/tls.h"
+#include "session.h"
+#include "tls.h"
 
 namespace {
 
