@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "telnet/tnclient.h"
 #include "winlayer/winlayer.h"
 
