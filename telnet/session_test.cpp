@@ -132,6 +132,23 @@ TEST_F(InterfaceTest, SettingsOfASession) {
   EXPECT_EQ(TelnetGetLastError(), TELNET_ERROR_INVALID_PARAMETER);
 }
 
+TEST_F(InterfaceTest, WideForms) {
+  const std::vector<TNWCHAR> host = toUtf16("127.0.0.1");
+  handle = TelnetConnectExW(host.data(), listener.port(), 5, 0);
+  ASSERT_GE(handle, 0) << TelnetGetLastError();
+  peer.adopt(listener.accept());
+  peer.send("x");
+  EXPECT_EQ(readAll(), "x");
+  TelnetSecurityInfoW info{};
+  info.size = sizeof info;
+  EXPECT_EQ(TelnetGetSecurityInformationW(handle, &info), 1);
+  EXPECT_EQ(info.size, sizeof info);
+  EXPECT_EQ(info.issuer, nullptr);
+  const std::vector<TNWCHAR> empty = toUtf16("");
+  EXPECT_EQ(TelnetConnectW(empty.data(), 23, 1), -1);
+  EXPECT_EQ(TelnetGetLastError(), TELNET_ERROR_INVALID_HOST);
+}
+
 TEST_F(InterfaceTest, AHandleBelongsToItsThread) {
   open();
   int fromThere = 0, errorThere = 0;
