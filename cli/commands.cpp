@@ -16,6 +16,7 @@ int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
 int runTelnet(std::span<char*> args);
+int runGrayline(std::span<char*> args);
 
 namespace {
 
@@ -102,6 +103,16 @@ const Command table[] = {
      "--timeout   seconds to wait to connect, and for a quiet server after the\n"
      "            input ended (default 10, at most 600)",
      runTelnet},
+    {"grayline", "[--at YYYY-MM-DDTHH:MM:SSZ] --png FILE [--scale N]",
+     "draw the day/night map of the grayline window for an instant as a PNG file",
+     "The world map with the half of the Earth in daylight bright and the half\n"
+     "in darkness dark, the gray line between them, as the grayline window draws\n"
+     "it: for the instant given (UTC), else for now.\n"
+     "--scale  draw each map pixel as N x N pixels, N from 1 to 8 (the map is\n"
+     "         720 x 360 pixels, two a degree)\n"
+     "Prints where the Sun stands. A bad instant or a file that cannot be\n"
+     "written is an error (exit status 2) and leaves no file behind.",
+     runGrayline},
 };
 
 }  // namespace

@@ -192,7 +192,7 @@ UINT EnableMenuItem(HMENU handle, UINT which, UINT flags) {
   kswin::detail::MenuItem* item = kswin::detail::itemOf(handle, which, flags);
   if (item == nullptr) return static_cast<UINT>(-1);
   const UINT previous = item->flags & (MF_GRAYED | MF_DISABLED);
-  item->flags = (item->flags & ~static_cast<UINT>(MF_GRAYED | MF_DISABLED)) | (flags & (MF_GRAYED | MF_DISABLED));
+  item->flags = (item->flags & ~(MF_GRAYED | MF_DISABLED)) | (flags & (MF_GRAYED | MF_DISABLED));
   return previous;
 }
 
@@ -201,7 +201,7 @@ DWORD CheckMenuItem(HMENU handle, UINT which, UINT flags) {
   kswin::detail::MenuItem* item = kswin::detail::itemOf(handle, which, flags);
   if (item == nullptr) return static_cast<DWORD>(-1);
   const DWORD previous = item->flags & MF_CHECKED;
-  item->flags = (item->flags & ~static_cast<UINT>(MF_CHECKED)) | (flags & MF_CHECKED);
+  item->flags = (item->flags & ~MF_CHECKED) | (flags & MF_CHECKED);
   return previous;
 }
 

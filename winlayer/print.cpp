@@ -37,8 +37,7 @@ constexpr double kPageHeight = 792.0;
 // The suite's texts are single-byte (Latin-1); cairo takes UTF-8.
 std::string utf8(std::string_view text) {
   std::string out;
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
+  for (unsigned char c : text) {
     if (c < 0x80) {
       out.push_back(static_cast<char>(c));
     } else {

@@ -387,7 +387,7 @@ BOOL EnableWindow(HWND handle, BOOL enable) {
     window->enabled = enable != FALSE;
     if (window->enabled) window->style &= ~static_cast<LONG_PTR>(WS_DISABLED);
     else window->style |= WS_DISABLED;
-    SendMessage(handle, WM_ENABLE, static_cast<WPARAM>(enable), 0);
+    SendMessage(handle, WM_ENABLE, enable, 0);
   }
   return wasDisabled ? TRUE : FALSE;
 }
