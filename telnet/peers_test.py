@@ -143,6 +143,13 @@ def read_exactly(connection, count, seconds=5):
 def relay(listener, tls_port, garbage=False):
     """The Telnet side of a server that offers START-TLS, handing the
     connection to s_server once the client follows."""
+    try:
+        relay_once(listener, tls_port, garbage)
+    except OSError:
+        pass  # a client that refused the certificate hangs up at once
+
+
+def relay_once(listener, tls_port, garbage):
     client, _ = listener.accept()
     with client:
         client.sendall(bytes([IAC, DO, START_TLS]))
