@@ -15,6 +15,7 @@ int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
+int runTelnet(std::span<char*> args);
 int runGrayline(std::span<char*> args);
 int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
@@ -92,6 +93,20 @@ const Command table[] = {
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
+    {"telnet", "HOST [PORT] [--tls] [--terminal TYPE] [--timeout S]",
+     "a Telnet session with a server (a DX cluster, say)",
+     "PORT is 23 unless given (992 with --tls). What the server sends goes to\n"
+     "standard output; lines typed or piped in go to the server with the Telnet\n"
+     "line end CR LF. On a pipe the server's CR LF become LF, so a session can be\n"
+     "scripted: printf 'N0CALL\\nsh/dx\\nbye\\n' | kestrel telnet HOST 7300.\n"
+     "Once the input ends, the session ends when the server closes it or has\n"
+     "been quiet for the timeout.\n"
+     "--tls       take up TLS when the server offers START-TLS; the certificate\n"
+     "            must be valid for HOST. Nothing is sent until TLS is running.\n"
+     "--terminal  the terminal type told to the server (default DEC-VT100)\n"
+     "--timeout   seconds to wait to connect, and for a quiet server after the\n"
+     "            input ended (default 10, at most 600)",
+     runTelnet},
     {"grayline", "[--at YYYY-MM-DDTHH:MM:SSZ] --png FILE [--scale N]",
      "draw the day/night map of the grayline window for an instant as a PNG file",
      "The world map with the half of the Earth in daylight bright and the half\n"
