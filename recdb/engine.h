@@ -38,6 +38,24 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
+// A statement that is reset when the scope ends, whatever happens inside.
+class Use {
+ public:
+  explicit Use(const Statement& s) : stmt_(s.get()) {}
+  ~Use() { sqlite3_reset(stmt_); }
+  Use(const Use&) = delete;
+  Use& operator=(const Use&) = delete;
+  sqlite3_stmt* operator*() const { return stmt_; }
+
+ private:
+  sqlite3_stmt* stmt_;
+};
+
+// The name file `file` is attached under on the connection.
+std::string schemaName(int file);
+// Whether `path` names a regular file.
+bool isFile(const std::string& path);
+
 // A batch of writes is committed once it holds this many operations or is
 // this old, whichever comes first, before the next write. A commit writes
 // every page the batch touched, and inserts land all over the keys, so
