@@ -47,6 +47,7 @@ int Database::currentSet(DB_ADDR address) {
   if (db_ == nullptr) return RECDB_E_NODB;
   int file = addressFile(address);
   if (address <= 0 || file >= kFileSlots || !schema_.dataFile[file]) return RECDB_E_ADDR;
+  if (int rc = beginRead(); rc != RECDB_OK) return rc;
   Use use(data_[file].read);
   sqlite3_bind_int64(*use, 1, addressRow(address));
   int rc = sqlite3_step(*use);

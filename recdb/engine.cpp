@@ -3,8 +3,11 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace recdb {
@@ -51,6 +54,62 @@ int Database::fail(int sqliteResult) {
   }
 }
 
+namespace {
+
+std::int64_t nowMs() {
+  // The coarse clock costs a few nanoseconds, which matters on every read.
+  timespec now {};
+  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return std::int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+}
+
+thread_local std::string lastErrorText;
+
+}  // namespace
+
+void setLastError(const std::string& text) { lastErrorText = text; }
+const std::string& lastError() { return lastErrorText; }
+
+int Database::beginRead() {
+  if (db_ == nullptr) return RECDB_E_NODB;
+  if (inTransaction_) return RECDB_OK;  // reads see the write transaction
+  if (reading_) {
+    if (nowMs() - readSince_ < kSnapshotMs) return RECDB_OK;
+    release();
+  }
+  Use use(begin_);
+  int rc = sqlite3_step(*use);
+  if (rc != SQLITE_DONE) return fail(rc);
+  reading_ = true;
+  readSince_ = nowMs();
+  return RECDB_OK;
+}
+
+void Database::release() {
+  if (!reading_ || db_ == nullptr) return;
+  // Every statement still standing on a row holds the snapshot: cursors
+  // step again from where they stood.
+  for (DataFile& d : data_) resetCursor(d.scan.get());
+  scanLive_ = false;
+  for (Key& k : keys_) {
+    resetCursor(k.cursor.get());
+    k.live = false;
+  }
+  currentRow_ = nullptr;
+  Use use(commit_);
+  sqlite3_step(*use);  // a read-only transaction has nothing to lose
+  reading_ = false;
+}
+
+void Database::rollback() {
+  if (!sqlite3_get_autocommit(db_)) {
+    Use use(rollback_);
+    sqlite3_step(*use);
+  }
+  inTransaction_ = false;
+  dropPending();
+}
+
 int Database::beginWrite(bool mayCommit) {
   if (db_ == nullptr) return RECDB_E_NODB;
   // A full batch is committed before the next write rather than after the
@@ -60,7 +119,17 @@ int Database::beginWrite(bool mayCommit) {
        std::chrono::steady_clock::now() - batchStart_ >= batchTime_))
     if (int rc = commit(); rc != RECDB_OK) return rc;
   if (inTransaction_) return RECDB_OK;
-  Use use(begin_);
+  release();
+  if (!lock_->writer()) {
+    std::string error;
+    if (lock_->acquireWriter(kWriterWaitMs, error) != RECDB_OK) {
+      error = paths_[0] + ": " + error;
+      setLastError(error);
+      if (std::getenv("KESTREL_QUIET_DB") == nullptr) std::fprintf(stderr, "recdb: %s\n", error.c_str());
+      return RECDB_E_BUSY;
+    }
+  }
+  Use use(beginImmediate_);
   int rc = sqlite3_step(*use);
   if (rc != SQLITE_DONE) return fail(rc);
   inTransaction_ = true;
@@ -82,13 +151,38 @@ int Database::endWrite(int result) {
 
 int Database::commit() {
   if (!inTransaction_) return RECDB_OK;
-  if (int rc = flushKeys(); rc != RECDB_OK) return rc;
-  // Outside this transaction another connection may change the record.
-  forgetCreated();
-  Use use(commit_);
-  int rc = sqlite3_step(*use);
-  if (rc == SQLITE_DONE || sqlite3_get_autocommit(db_)) inTransaction_ = false;
-  return rc == SQLITE_DONE ? RECDB_OK : fail(rc);
+  int rc = flushKeys();
+  if (rc == RECDB_OK) {
+    // Outside this transaction another connection may change the record.
+    forgetCreated();
+    Use use(commit_);
+    int step = sqlite3_step(*use);
+    if (step != SQLITE_DONE) rc = fail(step);
+  }
+  if (rc != RECDB_OK) {
+    // Nothing of a batch that could not be committed is kept: what the
+    // caller was told is stored stays true.
+    rollback();
+    setLastError(paths_[0] + ": the changes could not be saved (" + dbResultText(rc) + ")");
+    return rc;
+  }
+  inTransaction_ = false;
+  committedCreates_ += createdInBatch_;
+  createdInBatch_ = 0;
+  return RECDB_OK;
+}
+
+int Database::setBatching(bool on) {
+  if (db_ == nullptr) return RECDB_E_NODB;
+  int rc = on ? RECDB_OK : commit();
+  batching_ = on;
+  return rc;
+}
+
+int Database::settle(int result) {
+  if (batching_ || !inTransaction_) return result;
+  int rc = commit();
+  return result == RECDB_OK ? rc : result;
 }
 
 int Database::checkType(int type) const {
@@ -136,6 +230,7 @@ int Database::loadCurrent(std::uint8_t* buffer, const Record*& record) {
     std::memcpy(buffer, createdBytes_.data(), record->size);
     return RECDB_OK;
   }
+  if (int rc = beginRead(); rc != RECDB_OK) return rc;
   if (currentRow_ != nullptr && currentGeneration_ == generation_ &&
       sqlite3_column_type(currentRow_, currentColumn_) == SQLITE_BLOB) {
     std::size_t size = static_cast<std::size_t>(sqlite3_column_bytes(currentRow_, currentColumn_));
@@ -207,6 +302,7 @@ int Database::create(int type, const void* record) {
     return endWrite(rc);
   }
   setCurrent(address, type);
+  ++createdInBatch_;
   created_ = address;
   std::memcpy(createdBytes_.data(), record, rec->size);
   createdKeys_.assign(keys_.size(), false);
@@ -304,6 +400,7 @@ int Database::first(int type) {
 int Database::next() {
   if (db_ == nullptr) return RECDB_E_NODB;
   if (scanType_ == 0) return RECDB_NOCURRENT;
+  if (int rc = beginRead(); rc != RECDB_OK) return rc;
   const Record* rec = schema_.record(scanType_);
   sqlite3_stmt* scan = data_[rec->file].scan.get();
   if (!scanLive_ || scanGeneration_ != generation_) {
@@ -365,6 +462,7 @@ int Database::keyFind(long number, const void* value) {
   if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
   if (value == nullptr) return RECDB_E_ARG;
   Key& key = keyOf(*f);
+  if (int rc = beginRead(); rc != RECDB_OK) return rc;
   if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   sqlite3_stmt* cursor = key.cursor.get();
   resetCursor(cursor);
@@ -389,6 +487,7 @@ int Database::keyNext(long number) {
   if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
   Key& key = keyOf(*f);
   if (!key.positioned) return RECDB_NOCURRENT;
+  if (int rc = beginRead(); rc != RECDB_OK) return rc;
   if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   return stepKey(key, !key.live || key.generation != generation_);
 }
@@ -407,6 +506,7 @@ int Database::currentEntry(long number, Key*& key, std::uint8_t* value, std::siz
 }
 
 int Database::entryExists(Key& key, const std::uint8_t* value, std::size_t length) {
+  if (int rc = beginRead(); rc != RECDB_OK) return rc;
   if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   Use use(key.exists);
   sqlite3_bind_blob(*use, 1, value, static_cast<int>(length), SQLITE_STATIC);
@@ -468,6 +568,7 @@ int Database::keyAddresses(long number, const std::function<void(DB_ADDR)>& each
   const Field* f = schema_.field(number);
   if (f == nullptr || f->key == KeyKind::None) return RECDB_E_FIELD;
   Key& key = keyOf(*f);
+  if (int rc = beginRead(); rc != RECDB_OK) return rc;
   if (int rc = flushKey(key); rc != RECDB_OK) return rc;
   Use use(key.addresses);
   int rc;
@@ -501,9 +602,7 @@ int Database::initFile(int file) {
     k.positioned = false;
   }
   rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
-  ++generation_;
-  if (rc != SQLITE_OK) return fail(rc);
-  return commit();
+  return endWrite(rc == SQLITE_OK ? RECDB_OK : fail(rc));
 }
 
 }  // namespace recdb

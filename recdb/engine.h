@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "import/dbengine.h"
+#include "recdb/lock.h"
 #include "recdb/schema.h"
 
 namespace recdb {
@@ -56,13 +57,27 @@ std::string schemaName(int file);
 // Whether `path` names a regular file.
 bool isFile(const std::string& path);
 
-// A batch of writes is committed once it holds this many operations or is
-// this old, whichever comes first, before the next write. A commit writes
-// every page the batch touched, and inserts land all over the keys, so
-// batches are long.
+// Outside bulk work every write is committed before it returns. Bulk work
+// (importers, the key rebuild) asks for batches: a batch is committed once
+// it holds this many operations or is this old, whichever comes first,
+// before the next write. A commit writes every page the batch touched, and
+// inserts land all over the keys, so batches are as long as a killed
+// import may lose.
 // RECDB_BATCH="writes,milliseconds" in the environment overrides both.
 inline constexpr int kBatchWrites = 200000;
-inline constexpr std::chrono::milliseconds kBatchTime{5000};
+inline constexpr std::chrono::milliseconds kBatchTime{1000};
+
+// Reads share one snapshot of the files for at most this long, so that
+// other programs' commits are seen and never wait long on this one.
+inline constexpr std::int64_t kSnapshotMs = 100;
+
+// How long a second writer waits for the first to let the database go.
+inline constexpr int kWriterWaitMs = 5000;
+
+// The text of the last failure that has more to say than its result code
+// (which file, which process), for the caller's message. Per thread.
+void setLastError(const std::string& text);
+const std::string& lastError();
 
 // Entries of new records in keys that allow duplicates wait in memory and go
 // in sorted, key by key, before anything reads that key and before every
@@ -91,8 +106,19 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
-  // Commits what is pending; the database stays open.
+  // Commits what is pending; the database stays open. A commit that fails
+  // takes the whole batch back.
   int commit();
+  // Bulk work on (batches) or off (the batch is committed first).
+  int setBatching(bool on);
+  // Outside bulk work: commits the write just made (or takes back a write
+  // that failed half way). Returns `result`, or the commit's failure.
+  int settle(int result);
+  // Records created through this database that are committed.
+  long committedCreates() const { return committedCreates_; }
+  // Ends the read snapshot, if any: the next read sees the files as they
+  // are then.
+  void release();
   // Commits and releases everything; later calls fail.
   int close();
 
@@ -148,6 +174,9 @@ class Database {
   // Opens the write transaction, committing the batch first when it is full
   // and `mayCommit` (not between a new record and its optional keys).
   int beginWrite(bool mayCommit = true);
+  // Opens the read snapshot, or a new one when it is too old.
+  int beginRead();
+  void rollback();
   int endWrite(int result);
   int fail(int sqliteResult);
   // Reads the current record's bytes into `buffer` (record size); sets `type`.
@@ -184,8 +213,14 @@ class Database {
   sqlite3* db_ = nullptr;
   std::array<DataFile, kFileSlots> data_;
   std::vector<Key> keys_;
-  Statement begin_, commit_;
-  bool inTransaction_ = false;
+  Statement begin_, beginImmediate_, commit_, rollback_;
+  std::unique_ptr<DatabaseLock> lock_;
+  bool inTransaction_ = false;  // a write transaction
+  bool reading_ = false;        // a read snapshot
+  std::int64_t readSince_ = 0;
+  bool batching_ = false;
+  long createdInBatch_ = 0;
+  long committedCreates_ = 0;
   int pendingWrites_ = 0;
   std::size_t pendingBytes_ = 0;  // queued in every key
   int batchWrites_ = kBatchWrites;

@@ -112,6 +112,7 @@ int Database::flushKeys() {
 
 void Database::dropPending() {
   forgetCreated();  // the batch that made it was taken back
+  createdInBatch_ = 0;
   for (Key& k : keys_) {
     k.pending.clear();
     k.order.clear();

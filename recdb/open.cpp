@@ -1,5 +1,7 @@
 // Opening a database: reading its dictionary, attaching its files on one
 // connection, preparing the statements; and closing it.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -42,6 +44,7 @@ int Database::open(const std::string& name, std::unique_ptr<Database>& out, std:
     }
   }
   std::unique_ptr<Database> db(new Database);
+  if (int rc = DatabaseLock::acquire(dictionary, db->lock_, error); rc != RECDB_OK) return rc;
   std::array<std::string, kFileSlots> names;
   int rc = decodeDictionary(bytes, db->schema_, names, error);
   if (rc != RECDB_OK) {
@@ -53,8 +56,15 @@ int Database::open(const std::string& name, std::unique_ptr<Database>& out, std:
   for (int i = 0; i < kFileSlots; ++i) {
     if (names[i].empty()) continue;
     db->paths_[i] = resolvePath(dir + names[i]);
-    if (!isFile(db->paths_[i])) {
+    struct stat st {};
+    if (::stat(db->paths_[i].c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
       error = "missing file " + db->paths_[i];
+      return RECDB_E_FILE;
+    }
+    // SQLite would take an empty file for a new database and fill it with
+    // empty tables: a file that lost its contents must not look whole.
+    if (st.st_size == 0) {
+      error = db->paths_[i] + " is empty";
       return RECDB_E_FILE;
     }
   }
@@ -86,15 +96,29 @@ int Database::open(const std::string& name, std::unique_ptr<Database>& out, std:
     setup += "PRAGMA " + as + ".cache_size=-" + std::to_string(cache) + ";PRAGMA " + as +
              ".synchronous=NORMAL;PRAGMA " + as + ".journal_mode=DELETE;";
   }
-  // A file that is not a database shows itself at the first read.
+  rc = sqlite3_exec(db->db_, setup.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    error = db->paths_[0] + ": " + sqlite3_errmsg(db->db_);
+    return rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? RECDB_E_BUSY : RECDB_E_FILE;
+  }
+  // Every table the schema puts in a file must be there: a file that is
+  // not a database, or lost tables, is refused rather than made anew.
   for (int i = 0; i < kFileSlots; ++i) {
     if (names[i].empty()) continue;
-    std::string sql = setup + "BEGIN;" + fileTablesSql(db->schema_, i, schemaName(i)) + "COMMIT;";
-    setup.clear();
-    rc = sqlite3_exec(db->db_, sql.c_str(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-      sqlite3_exec(db->db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      error = db->paths_[i] + ": " + sqlite3_errmsg(db->db_);
+    std::vector<std::string> tables = fileTables(db->schema_, i);
+    std::string sql = "SELECT count(*) FROM " + schemaName(i) +
+                      ".sqlite_master WHERE type = 'table' AND name IN (";
+    for (std::size_t t = 0; t < tables.size(); ++t) sql += (t ? ",'" : "'") + tables[t] + "'";
+    sql += ")";
+    sqlite3_stmt* stmt = nullptr;
+    rc = sqlite3_prepare_v2(db->db_, sql.c_str(), -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
+    const bool whole =
+        rc == SQLITE_ROW && sqlite3_column_int64(stmt, 0) == static_cast<sqlite3_int64>(tables.size());
+    sqlite3_finalize(stmt);
+    if (!whole) {
+      error = db->paths_[i] + ": " +
+              (rc == SQLITE_ROW ? std::string("tables missing") : sqlite3_errmsg(db->db_));
       return rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? RECDB_E_BUSY : RECDB_E_FILE;
     }
   }
@@ -152,7 +176,9 @@ int Database::prepareAll() {
                                   " WHERE (k.value, k.addr) > (?1, ?2) ORDER BY k.value, k.addr"))
       return RECDB_E_FILE;
   }
-  if (begin_.prepare(db_, "BEGIN") || commit_.prepare(db_, "COMMIT")) return RECDB_E_FILE;
+  if (begin_.prepare(db_, "BEGIN") || beginImmediate_.prepare(db_, "BEGIN IMMEDIATE") ||
+      commit_.prepare(db_, "COMMIT") || rollback_.prepare(db_, "ROLLBACK"))
+    return RECDB_E_FILE;
   return RECDB_OK;
 }
 
@@ -161,13 +187,17 @@ Database::~Database() { close(); }
 int Database::close() {
   if (db_ == nullptr) return RECDB_OK;
   int rc = commit();
+  release();
   for (DataFile& d : data_) d = DataFile{};
   keys_.clear();
   currentRow_ = nullptr;
   begin_ = Statement{};
+  beginImmediate_ = Statement{};
   commit_ = Statement{};
+  rollback_ = Statement{};
   sqlite3_close_v2(db_);  // rolls back whatever could not be committed
   db_ = nullptr;
+  lock_.reset();
   return rc;
 }
 }  // namespace recdb
