@@ -76,7 +76,8 @@ ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServi
     session.abandon();
     return ImportEnd::Failed;
   }
-  session.end(cancelled, haveHeader ? &header : nullptr, end == LoopEnd::ReadError);
+  if (!session.end(cancelled, haveHeader ? &header : nullptr, end == LoopEnd::ReadError))
+    return ImportEnd::Failed;
   if (cancelled) return ImportEnd::Cancelled;
   return end == LoopEnd::ReadError ? ImportEnd::Failed : ImportEnd::Completed;
 }

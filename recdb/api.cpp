@@ -311,3 +311,23 @@ int recdb::keyAddresses(DB_TASK* task, int db, long field,
                         const std::function<void(DB_ADDR)>& each) {
   return onDatabase(task, db, [&](Database& d) { return d.keyAddresses(field, each); });
 }
+
+int recdb::describe(DB_TASK* task, int db, std::vector<RecordShape>& records,
+                    std::vector<int>& keyFiles) {
+  return onDatabase(task, db, [&](Database& d) {
+    const Schema& schema = d.schema();
+    records.clear();
+    keyFiles.clear();
+    for (const Record& r : schema.records) {
+      RecordShape shape{r.type, r.size, {}};
+      for (int index : r.keys) {
+        const Field& f = schema.fields[index];
+        shape.keys.push_back({f.number, f.optional, f.key == KeyKind::Unique});
+      }
+      records.push_back(std::move(shape));
+    }
+    for (int i = 0; i < kFileSlots; ++i)
+      if (schema.keyFile[i] && !schema.dataFile[i]) keyFiles.push_back(i);
+    return RECDB_OK;
+  });
+}

@@ -252,6 +252,10 @@ class Database {
   std::uint64_t currentGeneration_ = 0;
 };
 
+// Reads and decodes the dictionary file `dictionary`.
+int readDictionary(const std::string& dictionary, Schema& schema,
+                   std::array<std::string, kFileSlots>& names, std::string& error);
+
 // Whether `block` starts as the engine's currency blocks do.
 bool isCurrencyBlock(const void* block);
 

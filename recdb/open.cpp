@@ -26,8 +26,8 @@ std::atomic<std::uint64_t> nextSerial{1};
 
 }  // namespace
 
-int Database::open(const std::string& name, std::unique_ptr<Database>& out, std::string& error) {
-  std::string dictionary = resolvePath(name + ".DBD");
+int readDictionary(const std::string& dictionary, Schema& schema,
+                   std::array<std::string, kFileSlots>& names, std::string& error) {
   std::ifstream in(dictionary, std::ios::binary);
   if (!in) {
     error = "cannot read " + dictionary;
@@ -43,14 +43,18 @@ int Database::open(const std::string& name, std::unique_ptr<Database>& out, std:
       return RECDB_E_DICT;
     }
   }
+  int rc = decodeDictionary(bytes, schema, names, error);
+  if (rc != RECDB_OK) error = dictionary + ": " + error;
+  return rc;
+}
+
+int Database::open(const std::string& name, std::unique_ptr<Database>& out, std::string& error) {
+  std::string dictionary = resolvePath(name + ".DBD");
   std::unique_ptr<Database> db(new Database);
   if (int rc = DatabaseLock::acquire(dictionary, db->lock_, error); rc != RECDB_OK) return rc;
   std::array<std::string, kFileSlots> names;
-  int rc = decodeDictionary(bytes, db->schema_, names, error);
-  if (rc != RECDB_OK) {
-    error = dictionary + ": " + error;
-    return rc;
-  }
+  int rc = readDictionary(dictionary, db->schema_, names, error);
+  if (rc != RECDB_OK) return rc;
   std::size_t slash = dictionary.rfind('/');
   std::string dir = slash == std::string::npos ? "" : dictionary.substr(0, slash + 1);
   for (int i = 0; i < kFileSlots; ++i) {

@@ -74,6 +74,7 @@ long dbInUse(const char* name);
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "import/dbengine.h"
 
@@ -138,6 +139,30 @@ std::string checkSchema(const SchemaDef& schema);
 int writeDatabase(const SchemaDef& schema, const std::string& dictionaryPath,
                   const std::array<std::string, kFileSlots>& fileNames, bool replace,
                   std::string& error);
+
+/* What a key rebuild needs of a database's schema: each record type, its
+ * size and its keys in schema order. */
+struct KeyShape {
+  long field;
+  bool optional;
+  bool unique;
+};
+struct RecordShape {
+  int type;
+  std::uint16_t size;
+  std::vector<KeyShape> keys;
+};
+/* The record types of database `db` of the task, and the numbers of its
+ * files that hold only key entries. */
+int describe(DB_TASK* task, int db, std::vector<RecordShape>& records, std::vector<int>& keyFiles);
+
+/* Makes every key file of database `name` (path without extension) that is
+ * missing, empty, not a database or missing tables anew and empty, from
+ * the dictionary; data files are never touched. Refuses (RECDB_E_BUSY)
+ * while another program has the database open. The files made are added
+ * to `repaired`. Their keys are then rebuilt from the records. */
+int repairKeyFiles(const std::string& name, std::vector<std::string>& repaired,
+                   std::string& error);
 
 /* The file names of a database named `baseName` (no directory): the base name
  * with each used slot's extension. */
