@@ -64,6 +64,7 @@ struct DatabaseLock::Shared {
   int writers = 0;
   dev_t device = 0;
   ino_t inode = 0;
+  pid_t owner = 0;  // a child made by fork() has descriptors of its own
   ~Shared() {
     if (fd >= 0) ::close(fd);  // lets every lock of the descriptor go
   }
@@ -98,7 +99,8 @@ int DatabaseLock::acquire(const std::string& dictionary, std::unique_ptr<Databas
   auto& files = registry();
   const auto id = std::make_pair(st.st_dev, st.st_ino);
   if (auto found = files.find(id); found != files.end()) {
-    if (std::shared_ptr<Shared> shared = found->second.lock()) {
+    std::shared_ptr<Shared> shared = found->second.lock();
+    if (shared && shared->owner == ::getpid()) {
       ::close(fd);
       out.reset(new DatabaseLock(std::move(shared)));
       return RECDB_OK;
@@ -107,6 +109,7 @@ int DatabaseLock::acquire(const std::string& dictionary, std::unique_ptr<Databas
   auto shared = std::make_shared<Shared>();
   shared->fd = fd;
   shared->writable = writable;
+  shared->owner = ::getpid();
   shared->device = st.st_dev;
   shared->inode = st.st_ino;
   // Shared locks only meet a conflict while a replacement holds the open
@@ -127,7 +130,8 @@ DatabaseLock::~DatabaseLock() {
     setLock(shared_->fd, F_UNLCK, kWriterByte, 1);
     setLock(shared_->fd, F_UNLCK, kWriterPids + ::getpid(), 1);
   }
-  if (shared_.use_count() == 1) registry().erase({shared_->device, shared_->inode});
+  if (shared_.use_count() == 1 && shared_->owner == ::getpid())
+    registry().erase({shared_->device, shared_->inode});
   shared_.reset();
 }
 
