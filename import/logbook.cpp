@@ -96,14 +96,16 @@ void forget() {
   s.files = {};
 }
 
-// Makes the six files of a new logbook from the skeletons.
+// Makes the six files of a new logbook from the skeletons. The dictionary
+// goes first and comes back last: a logbook whose making was cut short has
+// none, so it is never taken for a whole one.
 bool copySkeletons(const LogbookNames& names) {
   HWND window = state().window;
-  if (!CopyDictionary(window, skeleton(0).c_str(), names.files[0].c_str())) return false;
+  if (FileExists(names.files[0].c_str()) && !KSDeleteFile(names.files[0].c_str())) return false;
   for (size_t i = 1; i < names.files.size(); ++i)
     if (!KSCopyFile(window, skeleton(static_cast<int>(i)).c_str(), names.files[i].c_str()))
       return false;
-  return true;
+  return CopyDictionary(window, skeleton(0).c_str(), names.files[0].c_str()) != 0;
 }
 
 // The key builder: beside this program, else wherever the shell finds it.

@@ -181,7 +181,10 @@ Report rebuild(DB_TASK* task, const std::function<void(const char*, long)>& prog
   if (int rc = dbBulkBegin(task, kDb); rc != RECDB_OK) return failed(rc, "starting the rebuild");
   struct BulkEnd {
     DB_TASK* task;
-    ~BulkEnd() { dbBulkEnd(task, kDb); }
+    bool pending = true;
+    ~BulkEnd() {
+      if (pending) dbBulkEnd(task, kDb);
+    }
   } bulkEnd{task};
 
   std::vector<recdb::RecordShape> shapes;
@@ -228,6 +231,7 @@ Report rebuild(DB_TASK* task, const std::function<void(const char*, long)>& prog
     report.headerRestored = true;
   }
   if (progress) progress("rebuilding", report.records);
+  bulkEnd.pending = false;
   if (int rc = dbBulkEnd(task, kDb); rc != RECDB_OK) return failed(rc, "saving the keys");
   return report;
 }

@@ -331,3 +331,12 @@ int recdb::describe(DB_TASK* task, int db, std::vector<RecordShape>& records,
     return RECDB_OK;
   });
 }
+
+std::uint64_t recdb::changeStamp(DB_TASK* task, int db) {
+  try {
+    Database* database = pick(task, db);
+    return database == nullptr ? 0 : database->changeStamp();
+  } catch (...) {
+    return 0;
+  }
+}

@@ -101,6 +101,20 @@ void Database::release() {
   reading_ = false;
 }
 
+std::uint64_t Database::changeStamp() {
+  if (db_ == nullptr) return 0;
+  if (!inTransaction_ && (!reading_ || nowMs() - readSince_ >= kSnapshotMs)) {
+    // A fresh snapshot reads the file's change counter anew.
+    release();
+    if (beginRead() == RECDB_OK) {
+      Use use(probe_);
+      sqlite3_step(*use);
+    }
+    sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &dataVersion_);
+  }
+  return (std::uint64_t{dataVersion_} << 32) + (generation_ & 0xFFFFFFFFu);
+}
+
 void Database::rollback() {
   if (!sqlite3_get_autocommit(db_)) {
     Use use(rollback_);
@@ -134,7 +148,10 @@ int Database::beginWrite(bool mayCommit) {
   if (rc != SQLITE_DONE) return fail(rc);
   inTransaction_ = true;
   pendingWrites_ = 0;
-  batchStart_ = std::chrono::steady_clock::now();
+  // A batch runs from the start of the commit before it, but for at least
+  // half its time however slow that commit was.
+  const auto now = std::chrono::steady_clock::now();
+  batchStart_ = std::max(commitStarted_, now - batchTime_ / 2);
   return RECDB_OK;
 }
 
@@ -151,6 +168,10 @@ int Database::endWrite(int result) {
 
 int Database::commit() {
   if (!inTransaction_) return RECDB_OK;
+  // The next batch's time runs from here: the commit's own time counts
+  // toward it, so that batches follow about once a second however long
+  // the file system takes.
+  commitStarted_ = std::chrono::steady_clock::now();
   int rc = flushKeys();
   if (rc == RECDB_OK) {
     // Outside this transaction another connection may change the record.
@@ -174,13 +195,18 @@ int Database::commit() {
 
 int Database::setBatching(bool on) {
   if (db_ == nullptr) return RECDB_E_NODB;
-  int rc = on ? RECDB_OK : commit();
-  batching_ = on;
-  return rc;
+  // Bulk work may hold other bulk work (a rebuild inside an import): the
+  // outermost end commits.
+  if (on) {
+    ++batchDepth_;
+    return RECDB_OK;
+  }
+  if (batchDepth_ > 0 && --batchDepth_ > 0) return RECDB_OK;
+  return commit();
 }
 
 int Database::settle(int result) {
-  if (batching_ || !inTransaction_) return result;
+  if (batchDepth_ > 0 || !inTransaction_) return result;
   int rc = commit();
   return result == RECDB_OK ? rc : result;
 }

@@ -109,7 +109,8 @@ class Database {
   // Commits what is pending; the database stays open. A commit that fails
   // takes the whole batch back.
   int commit();
-  // Bulk work on (batches) or off (the batch is committed first).
+  // Bulk work on (batches) or off (the batch is committed when the
+  // outermost bulk work ends).
   int setBatching(bool on);
   // Outside bulk work: commits the write just made (or takes back a write
   // that failed half way). Returns `result`, or the commit's failure.
@@ -119,6 +120,10 @@ class Database {
   // Ends the read snapshot, if any: the next read sees the files as they
   // are then.
   void release();
+  // A number that changes whenever the records of the first data file may
+  // have changed: through this connection at once, through others (other
+  // programs) from the next read snapshot, so within 100 ms.
+  std::uint64_t changeStamp();
   // Commits and releases everything; later calls fail.
   int close();
 
@@ -213,12 +218,13 @@ class Database {
   sqlite3* db_ = nullptr;
   std::array<DataFile, kFileSlots> data_;
   std::vector<Key> keys_;
-  Statement begin_, beginImmediate_, commit_, rollback_;
+  Statement begin_, beginImmediate_, commit_, rollback_, probe_;
+  std::uint32_t dataVersion_ = 0;
   std::unique_ptr<DatabaseLock> lock_;
   bool inTransaction_ = false;  // a write transaction
   bool reading_ = false;        // a read snapshot
   std::int64_t readSince_ = 0;
-  bool batching_ = false;
+  int batchDepth_ = 0;  // bulk work on when above 0
   long createdInBatch_ = 0;
   long committedCreates_ = 0;
   int pendingWrites_ = 0;
@@ -226,6 +232,7 @@ class Database {
   int batchWrites_ = kBatchWrites;
   std::chrono::milliseconds batchTime_ = kBatchTime;
   std::chrono::steady_clock::time_point batchStart_;
+  std::chrono::steady_clock::time_point commitStarted_;
   std::uint64_t generation_ = 1;  // moves on with every write
   std::uint64_t serial_ = 0;      // tells this open database's currency blocks
 

@@ -181,7 +181,8 @@ int Database::prepareAll() {
       return RECDB_E_FILE;
   }
   if (begin_.prepare(db_, "BEGIN") || beginImmediate_.prepare(db_, "BEGIN IMMEDIATE") ||
-      commit_.prepare(db_, "COMMIT") || rollback_.prepare(db_, "ROLLBACK"))
+      commit_.prepare(db_, "COMMIT") || rollback_.prepare(db_, "ROLLBACK") ||
+      probe_.prepare(db_, "SELECT 1 FROM main.sqlite_master LIMIT 1"))
     return RECDB_E_FILE;
   return RECDB_OK;
 }
@@ -199,6 +200,7 @@ int Database::close() {
   beginImmediate_ = Statement{};
   commit_ = Statement{};
   rollback_ = Statement{};
+  probe_ = Statement{};
   sqlite3_close_v2(db_);  // rolls back whatever could not be committed
   db_ = nullptr;
   lock_.reset();

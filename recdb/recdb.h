@@ -156,6 +156,12 @@ struct RecordShape {
  * files that hold only key entries. */
 int describe(DB_TASK* task, int db, std::vector<RecordShape>& records, std::vector<int>& keyFiles);
 
+/* A number that changes whenever the records of database `db` (its first
+ * data file) may have changed: at once for writes through the task, within
+ * 100 ms for other programs' commits. 0 for no such database. Cheap enough
+ * to ask before every search over tables loaded from the database. */
+std::uint64_t changeStamp(DB_TASK* task, int db);
+
 /* Makes every key file of database `name` (path without extension) that is
  * missing, empty, not a database or missing tables anew and empty, from
  * the dictionary; data files are never touched. Refuses (RECDB_E_BUSY)
