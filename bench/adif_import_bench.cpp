@@ -18,15 +18,15 @@
 #include <filesystem>
 #include <string>
 
-#include "editors/countrydb.h"
+#include "schema/countrydb.h"
 #include "import/adifimport.h"
-#include "import/countyfile.h"
+#include "schema/countyfile.h"
 #include "import/prefixservices.h"
 #include "keybld/kskeybld.h"
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 #include "tools/adifgen.h"
-#include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void BM_ImportAdif(benchmark::State& state) {
                                         KESTREL_DATA_DIR "/COUNTRY.TXT", error) ||
       logschema::writeReferenceDatabase(logschema::county(), dir.string(), "USCOUNTY", error) !=
           RECDB_OK ||
-      !ksimport::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error)) {
+      !ksschema::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error)) {
     state.SkipWithError(error.c_str());
     return;
   }

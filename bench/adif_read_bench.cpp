@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "bench/sampleband.h"
+#include "sampleband.h"
 #include "import/adifloop.h"
 #include "tools/adifgen.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "detail/datatable.h"
+#include "winlayer/datatable.h"
 #include "winlayer/winlayer.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // Call-to-country lookups over the shipped country list and the real calls
 // of MASTER.SCP (Debian hamradio-files): the plain search, the three-step
 // resolution of an import, and loading the country database.
-#include "editors/countrydb.h"
+#include "schema/countrydb.h"
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
+#include "schema/logschema.h"
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 

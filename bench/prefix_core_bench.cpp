@@ -1,9 +1,9 @@
 // The prefix library's plain search in memory, with its index and with the
 // walk over the whole table that the index replaces, over the shipped
 // country list and the real calls of MASTER.SCP.
-#include "editors/countrytext.h"
+#include "schema/countrytext.h"
 #include "funct/ksfunct.h"
-#include "prefix/search.h"
+#include "search.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,8 +15,9 @@
 #include <filesystem>
 #include <string>
 
-#include "import/dbengine.h"
-#include "import/logschema.h"
+#include "base/fields.h"
+#include "recdb/dbengine.h"
+#include "schema/logschema.h"
 #include "recdb/recdb.h"
 
 namespace {
@@ -29,19 +30,14 @@ double seconds(std::chrono::steady_clock::time_point since) {
 double cpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 long peakKiB() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
-}
-
-void put(char* field, std::size_t width, const char* text) {
-  std::memset(field, 0, width);
-  std::memcpy(field, text, strnlen(text, width - 1));
 }
 
 // A plausible contact: days advance slowly, calls, prefixes, modes, bands and
@@ -53,16 +49,16 @@ LogRecord contact(long i) {
   unsigned long h = static_cast<unsigned long>(i) * 2654435761u;
   char text[16];
   std::snprintf(text, sizeof text, "K%luAB%c", h % 10, static_cast<char>('A' + h % 26));
-  put(r.call, sizeof r.call, text);
+  ksbase::putField(r.call, text);
   r.julianDay = static_cast<std::int32_t>(30000 + i / 50);
   std::snprintf(text, sizeof text, "P%lu", (h >> 8) % 340);
-  put(r.prefix, sizeof r.prefix, text);
-  put(r.mode, sizeof r.mode, modes[(h >> 4) % 5]);
+  ksbase::putField(r.prefix, text);
+  ksbase::putField(r.mode, modes[(h >> 4) % 5]);
   r.band = bands[(h >> 12) % 12];
   r.cqZone = static_cast<std::uint16_t>(1 + (h >> 16) % 40);
   r.ituZone = static_cast<std::uint16_t>(1 + (h >> 20) % 90);
-  put(r.time, sizeof r.time, "12:34");
-  put(r.qth, sizeof r.qth, "SOMEWHERE");
+  ksbase::putField(r.time, "12:34");
+  ksbase::putField(r.qth, "SOMEWHERE");
   return r;
 }
 
@@ -103,8 +99,8 @@ int main(int argc, char** argv) {
   double created = seconds(start);
   std::printf("create  %ld records  %.2f s  %.0f records/s  (CPU %.2f s, %.0f records/CPU s)  "
               "peak RSS %ld KiB\n",
-              records, created, records / created, cpuSeconds() - cpu,
-              records / (cpuSeconds() - cpu), peakKiB());
+              records, created, static_cast<double>(records) / created, cpuSeconds() - cpu,
+              static_cast<double>(records) / (cpuSeconds() - cpu), peakKiB());
 
   dbOpen(base.c_str(), "o", task);
   start = std::chrono::steady_clock::now();
@@ -123,7 +119,7 @@ int main(int argc, char** argv) {
   } while (dbKeyNext(logfield::kJulianDay, task, 0) == RECDB_OK);
   double walking = seconds(start);
   std::printf("walk    %ld records  %.2f s  %.0f records/s  (CPU %.2f s)  peak RSS %ld KiB\n",
-              walked, walking, walked / walking, cpuSeconds() - cpu, peakKiB());
+              walked, walking, static_cast<double>(walked) / walking, cpuSeconds() - cpu, peakKiB());
 
   start = std::chrono::steady_clock::now();
   long scanned = 0;
@@ -131,7 +127,7 @@ int main(int argc, char** argv) {
     scanned += dbRecordRead(&r, task, 0) == RECDB_OK;
   double scanning = seconds(start);
   std::printf("scan    %ld records  %.2f s  %.0f records/s  peak RSS %ld KiB\n", scanned, scanning,
-              scanned / scanning, peakKiB());
+              static_cast<double>(scanned) / scanning, peakKiB());
 
   // Single writes outside bulk work: each is committed before it returns.
   constexpr long kSingles = 200;
@@ -146,7 +142,8 @@ int main(int argc, char** argv) {
   }
   double singles = seconds(start);
   std::printf("single  %ld committed creates  %.2f ms each  (CPU %.2f ms each)\n", kSingles,
-              1000 * singles / kSingles, 1000 * (cpuSeconds() - cpu) / kSingles);
+              1000 * singles / static_cast<double>(kSingles),
+              1000 * (cpuSeconds() - cpu) / static_cast<double>(kSingles));
   dbCloseTask(task);
   if (temporary) std::filesystem::remove_all(dir);
   return walked == records && scanned == records ? 0 : 1;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "funct/ksfunct.h"
 
 namespace kcli {

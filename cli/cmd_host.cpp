@@ -11,13 +11,14 @@
 #include <cstring>
 #include <string>
 
-#include "cli/commands.h"
-#include "winlayer/winlayer.h"
+#include "commands.h"
+#include "schema/mainwindow.h"
+#include "winlayer/host.h"
 
 namespace kcli {
 namespace {
 
-constexpr const char* kClass = "Kestrel4WClass";
+constexpr const char* kClass = KESTREL_MAIN_CLASS;
 constexpr UINT kCheckTimer = 1;
 volatile std::sig_atomic_t stopRequested = 0;
 long messagesLeft = -1;  // --exit-after: -1 for no limit
@@ -46,7 +47,7 @@ LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message < WM_USER) return DefWindowProc(window, message, wParam, lParam);
   LRESULT answer = 0;
-  if (message == 1101) {
+  if (message == KM_TAG_SETTINGS) {
     const int format =
         static_cast<int>(GetPrivateProfileInt("Settings", "DateFormat", 0, "KESTREL.INI"));
     answer = MAKELONG(format, utcOffset());

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
-#include "cli/console_flags.h"
+#include "commands.h"
+#include "console_flags.h"
 #include "funct/ksfunct.h"
 #include "import/program.h"
 #include "import/strings.h"
-#include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace kcli {
 namespace {

@@ -8,10 +8,11 @@
 #include <sstream>
 #include <string>
 
-#include "cli/commands.h"
+#include "base/fields.h"
+#include "commands.h"
 #include "funct/ksfunct.h"
-#include "import/dbengine.h"
-#include "import/logschema.h"
+#include "recdb/dbengine.h"
+#include "schema/logschema.h"
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
@@ -21,10 +22,6 @@ namespace kcli {
 namespace {
 
 constexpr int kCountryDb = 1;
-
-std::string field(const char* text, std::size_t size) {
-  return std::string(text, strnlen(text, size));
-}
 
 std::string today() {
   char date[16], time[16];
@@ -42,8 +39,8 @@ struct Answer {
 
 // The record of a found country, for its status, date and prefix list.
 bool readCountry(DB_TASK* task, const char* prefix, CountryRecord& record) {
-  char key[sizeof record.prefix] = {};
-  std::strncpy(key, prefix, sizeof key - 1);
+  char key[sizeof record.prefix];
+  ksbase::putField(key, prefix);
   const bool ok = dbKeyFind(reffield::kCountryPrefix, key, task, kCountryDb) == 0 &&
                   dbRecordRead(&record, task, kCountryDb) == 0;
   dbSelect(0, task);
@@ -53,7 +50,7 @@ bool readCountry(DB_TASK* task, const char* prefix, CountryRecord& record) {
 // The shared token of `record` that matched `text`: the longest whose
 // prefix begins the text.
 std::string sharedRule(const CountryRecord& record, const std::string& text) {
-  std::string best, list = field(record.prefixList, sizeof record.prefixList), token;
+  std::string best, list = ksbase::fieldText(record.prefixList, sizeof record.prefixList), token;
   std::size_t bestLength = 0;
   std::istringstream tokens(list);
   while (std::getline(tokens, token, ',')) {
@@ -88,14 +85,14 @@ Answer resolve(DB_TASK* task, const std::string& call, const std::string& date) 
     a.found = a.head.prefix[0] != '\0';
     if (!a.found) a.rule = "deleted prefix whose country is missing from the database";
     else if (readCountry(task, a.head.prefix, record))
-      a.rule = "deleted entity: counts for contacts before " + field(record.date, 9);
+      a.rule = "deleted entity: counts for contacts before " + ksbase::fieldText(record.date, 9);
   } else if (SearchSharedPrefix(name, text, day, task, head)) {
     a.found = true;
     if (readCountry(task, a.head.prefix, record)) a.rule = sharedRule(record, text);
   } else if (SearchPrefix(name, text, day, task, head)) {
     a.found = true;
     if (readCountry(task, a.head.prefix, record)) {
-      const std::string status = field(record.status, 2), since = field(record.date, 9);
+      const std::string status = ksbase::fieldText(record.status, 2), since = ksbase::fieldText(record.date, 9);
       if (status == "I") a.rule = "not counted as a DXCC entity";
       if (since != "01-01-01")
         a.rule += (a.rule.empty() ? "" : "; ") + std::string("counts from ") + since;
@@ -113,11 +110,11 @@ void printBlock(const Answer& a) {
     return;
   }
   const CountryRecord& h = a.head;
-  std::printf("  Prefix     %s\n  Country    %s\n  Continent  %s\n", field(h.prefix, 7).c_str(),
-              a.name.c_str(), field(h.continent, 4).c_str());
+  std::printf("  Prefix     %s\n  Country    %s\n  Continent  %s\n", ksbase::fieldText(h.prefix, 7).c_str(),
+              a.name.c_str(), ksbase::fieldText(h.continent, 4).c_str());
   std::printf("  CQ zone    %d\n  ITU zone   %d\n", h.cqZone, h.ituZone);
-  std::printf("  Latitude   %s\n  Longitude  %s\n", field(h.latitude, 8).c_str(),
-              field(h.longitude, 8).c_str());
+  std::printf("  Latitude   %s\n  Longitude  %s\n", ksbase::fieldText(h.latitude, 8).c_str(),
+              ksbase::fieldText(h.longitude, 8).c_str());
   if (!a.rule.empty()) std::printf("  Rule       %s\n", a.rule.c_str());
 }
 
@@ -129,9 +126,9 @@ void printLine(const Answer& a) {
     std::printf("%s\t\t\t\t\t\t\t\t%s\n", a.call.c_str(), a.rule.c_str());
     return;
   }
-  std::printf("%s\t%s\t%s\t%s\t%d\t%d\t%s\t%s\t%s\n", a.call.c_str(), field(h.prefix, 7).c_str(),
-              a.name.c_str(), field(h.continent, 4).c_str(), h.cqZone, h.ituZone,
-              field(h.latitude, 8).c_str(), field(h.longitude, 8).c_str(), a.rule.c_str());
+  std::printf("%s\t%s\t%s\t%s\t%d\t%d\t%s\t%s\t%s\n", a.call.c_str(), ksbase::fieldText(h.prefix, 7).c_str(),
+              a.name.c_str(), ksbase::fieldText(h.continent, 4).c_str(), h.cqZone, h.ituZone,
+              ksbase::fieldText(h.latitude, 8).c_str(), ksbase::fieldText(h.longitude, 8).c_str(), a.rule.c_str());
 }
 
 std::string upper(std::string text) {

@@ -14,12 +14,13 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/commands.h"
-#include "editors/countrydb.h"
-#include "import/countyfile.h"
-#include "import/logschema.h"
+#include "base/paths.h"
+#include "commands.h"
+#include "schema/countrydb.h"
+#include "schema/countyfile.h"
+#include "schema/logschema.h"
 #include "recdb/recdb.h"
-#include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace kcli {
 namespace {
@@ -37,18 +38,16 @@ struct ReferenceDatabase {
   bool (*fill)(const std::string& dictDir, std::string& message);
 };
 
-// The shipped country list ($KESTREL_DATA, else the suite's data folder).
+// The shipped country list.
 bool fillCountry(const std::string& dictDir, std::string& message) {
-  const char* data = std::getenv("KESTREL_DATA");
-  const std::string file = std::string(data ? data : KESTREL_DATA_DIR) + "/COUNTRY.TXT";
+  const std::string file = ksbase::dataDirectory() + "/COUNTRY.TXT";
   return countrytext::fillCountryDatabase(dictDir + "/COUNTRY", file, message);
 }
 
-// The US counties ($KESTREL_DATA, else the suite's data folder).
+// The US counties.
 bool fillCounties(const std::string& dictDir, std::string& message) {
-  const char* data = std::getenv("KESTREL_DATA");
-  const std::string file = std::string(data ? data : KESTREL_DATA_DIR) + "/uscounty.txt";
-  if (!ksimport::fillCountyDatabase(dictDir, file, message)) return false;
+  const std::string file = ksbase::dataDirectory() + "/uscounty.txt";
+  if (!ksschema::fillCountyDatabase(dictDir, file, message)) return false;
   message = "the US counties of " + file;
   return true;
 }
@@ -189,12 +188,12 @@ int runSetup(std::span<char*> args) {
   if (!args.empty() && args[0][0] == '-') return usageError(command, "unknown option");
 
   std::error_code ec;
-  const fs::path settings = kswin::settingsDirectory();
+  const fs::path settings = ksbase::settingsDirectory();
   fs::create_directories(settings, ec);
   if (ec) return fail("cannot make " + settings.string() + ": " + ec.message());
   // A settings file that cannot be read would look empty and be written
   // anew, losing the user's own sections.
-  const std::string ini = kswin::profilePath(kIni);
+  const std::string ini = ksbase::profilePath(kIni);
   if (!readable(ini))
     return fail("cannot read " + ini + "; it was left as it is. Make it readable (or move it "
                 "away) and run kestrel setup again");

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "funct/ksfunct.h"
 
 namespace kcli {

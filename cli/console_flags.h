@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace kcli {
 

@@ -1,4 +1,4 @@
-#include "cli/console_flags.h"
+#include "console_flags.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <span>
 
-#include "cli/commands.h"
+#include "commands.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "funct/ksfunct.h"
+#include "ksfunct.h"
 
 namespace ksfunct {
 namespace {
@@ -161,7 +161,5 @@ void BandToFreq(int band, char* freqOut) {
   if (const Band* found = findBand(band))
     std::memcpy(freqOut, found->frequency, std::strlen(found->frequency) + 1);
 }
-
-int WEP(int) { return 1; }
 
 }  // extern "C"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "funct/ksfunct.h"
+#include "ksfunct.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "funct/internal.h"
-#include "funct/ksfunct.h"
+#include "internal.h"
+#include "ksfunct.h"
 
 namespace ksfunct {
 namespace {

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <string>
 
-#include "funct/internal.h"
-#include "funct/ksfunct.h"
+#include "internal.h"
+#include "ksfunct.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ int dayNumber(int year, unsigned month, unsigned day) {
   using namespace std::chrono;
   const sys_days date = std::chrono::year{year} / month / day;
   const sys_days origin = std::chrono::year{1900} / 12 / 31;
-  return (date - origin).count();
+  return static_cast<int>((date - origin).count());
 }
 
 std::string usa(int year, unsigned month, unsigned day) {

@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "funct/internal.h"
-#include "funct/ksfunct.h"
+#include "internal.h"
+#include "base/cabi.h"
+#include "ksfunct.h"
 #include "winlayer/winlayer.h"
 
 namespace ksfunct {
@@ -210,6 +211,9 @@ using namespace ksfunct;
 
 extern "C" {
 
+// Every export that builds texts or reports through message boxes runs
+// guarded: running out of memory fails it instead of crossing the C boundary.
+
 int FileExists(const char* name) {
   Fd file(openForReading(name));
   return file.ok() ? 1 : 0;
@@ -220,70 +224,78 @@ int KSDeleteFile(const char* name) {
 }
 
 int KSCopyFile(HWND window, const char* source, const char* destination) {
-  Fd in(openForReading(source));
-  if (!in.ok()) {
-    tell(window, 300, source);
-    return 0;
-  }
-  SafeFile out;
-  if (!out.open(destination)) {
-    tell(window, 300, destination);
-    return 0;
-  }
-  struct stat info;
-  ::fstat(in.get(), &info);
-  size_t remaining = static_cast<size_t>(info.st_size);
-  size_t chunk = std::min(kCopyChunk, remaining);
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[chunk + 1]());
-  if (!buffer) {
-    tell(window, 304, nullptr);
-    return 0;
-  }
-
-  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  int failure = 0;  // the message that ended the copy
-  while (remaining > 0) {
-    UpdateWindow(window);
-    if (readFully(in.get(), buffer.get(), chunk) != chunk) {
-      failure = 301;
-      break;
+  return ksbase::guarded(0, [&] {
+    Fd in(openForReading(source));
+    if (!in.ok()) {
+      tell(window, 300, source);
+      return 0;
     }
-    if (!out.write(buffer.get(), chunk)) {
-      failure = 302;
-      break;
+    SafeFile out;
+    if (!out.open(destination)) {
+      tell(window, 300, destination);
+      return 0;
     }
-    if (copyChunkObserver) copyChunkObserver(chunk);
-    remaining -= chunk;
-    chunk = std::min(chunk, remaining);
-  }
-  if (failure == 0 && !out.commit()) failure = 302;
-  SetCursor(previous);
+    struct stat info;
+    ::fstat(in.get(), &info);
+    size_t remaining = static_cast<size_t>(info.st_size);
+    size_t chunk = std::min(kCopyChunk, remaining);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[chunk + 1]());
+    if (!buffer) {
+      tell(window, 304, nullptr);
+      return 0;
+    }
 
-  if (failure != 0) {
-    tell(window, failure, failure == 301 ? source : destination);
-    return 0;
-  }
-  return 1;
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    int failure = 0;  // the message that ended the copy
+    while (remaining > 0) {
+      UpdateWindow(window);
+      if (readFully(in.get(), buffer.get(), chunk) != chunk) {
+        failure = 301;
+        break;
+      }
+      if (!out.write(buffer.get(), chunk)) {
+        failure = 302;
+        break;
+      }
+      if (copyChunkObserver) copyChunkObserver(chunk);
+      remaining -= chunk;
+      chunk = std::min(chunk, remaining);
+    }
+    if (failure == 0 && !out.commit()) failure = 302;
+    SetCursor(previous);
+
+    if (failure != 0) {
+      tell(window, failure, failure == 301 ? source : destination);
+      return 0;
+    }
+    return 1;
+  });
 }
 
 int CopyDictionary(HWND window, const char* source, const char* destination) {
-  return copyDictionaryNamed(window, source, destination, destination,
-                             {".DAT", ".KEY", ".K01", ".DA1", ".K02"});
+  return ksbase::guarded(0, [&] {
+    return copyDictionaryNamed(window, source, destination, destination,
+                               {".DAT", ".KEY", ".K01", ".DA1", ".K02"});
+  });
 }
 
 int CopyNoteDictionary(HWND window, const char* source, const char* destination,
                        const char* nameFrom) {
-  return copyDictionaryNamed(window, source, destination, nameFrom, {".DA2", ".K03"});
+  return ksbase::guarded(0, [&] {
+    return copyDictionaryNamed(window, source, destination, nameFrom, {".DA2", ".K03"});
+  });
 }
 
 long FileSize(HWND window, const char* name) {
-  Fd file(openForReading(name));
-  struct stat info;
-  if (!file.ok() || ::fstat(file.get(), &info) != 0) {
-    tell(window, 300, name, "File Size");
-    return 0;
-  }
-  return static_cast<long>(info.st_size);
+  return ksbase::guarded(0L, [&] {
+    Fd file(openForReading(name));
+    struct stat info;
+    if (!file.ok() || ::fstat(file.get(), &info) != 0) {
+      tell(window, 300, name, "File Size");
+      return 0L;
+    }
+    return static_cast<long>(info.st_size);
+  });
 }
 
 // The whole count of bytes free to the user (the result is 64 bits wide).
@@ -297,14 +309,16 @@ long FreeDiskSpace(const char* rootPath) {
 // file than the one meant: `out` is then left empty, so opening it fails.
 void MakeFileName(const char* path, const char* extension, char* out) {
   if (out == nullptr) return;
-  const PathParts parts = splitPath(path);
-  std::string name = parts.directory + parts.base;
-  if (extension != nullptr && extension[0] != '\0') {
-    if (extension[0] != '.') name += '.';
-    name += extension;
-  }
-  if (name.size() > KS_MAKEFILENAME_MAX) name.clear();
-  std::memcpy(out, name.c_str(), name.size() + 1);
+  ksbase::guardedVoid([&] {
+    const PathParts parts = splitPath(path);
+    std::string name = parts.directory + parts.base;
+    if (extension != nullptr && extension[0] != '\0') {
+      if (extension[0] != '.') name += '.';
+      name += extension;
+    }
+    if (name.size() > KS_MAKEFILENAME_MAX) name.clear();
+    std::memcpy(out, name.c_str(), name.size() + 1);
+  }, [&] { out[0] = '\0'; });
 }
 
 }  // extern "C"

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "funct/internal.h"
-#include "funct/ksfunct.h"
-#include "winlayer/winlayer.h"
+#include "internal.h"
+#include "ksfunct.h"
+#include "testing/tempdir.h"
+#include "winlayer/host.h"
 
 namespace fs = std::filesystem;
 
@@ -37,15 +38,13 @@ void put(const fs::path& path, const std::string& data) {
 class Files : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/ksfunct-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(temp_.path().empty());
+    dir_ = temp_.path();
     ksfunct::copyChunkObserver = [](size_t chunk) { chunks().push_back(chunk); };
     chunks().clear();
   }
   void TearDown() override {
     ksfunct::copyChunkObserver = nullptr;
-    fs::remove_all(dir_);
   }
   static std::vector<size_t>& chunks() {
     static std::vector<size_t> seen;
@@ -53,6 +52,7 @@ class Files : public ::testing::Test {
   }
   std::string at(const std::string& name) const { return (dir_ / name).string(); }
 
+  kstest::TempDir temp_;
   fs::path dir_;
   kswin::HeadlessHost host_;
   kswin::ScopedHost scope_{host_};
@@ -269,11 +269,11 @@ TEST(Process, FindModuleLooksAtLoadedObjectsByBaseName) {
   kswin::HeadlessHost host;
   kswin::ScopedHost scope(host);
   EXPECT_EQ(FindModule("funct_test"), 1);  // the program itself
-  EXPECT_EQ(FindModule("KSWIN"), 1);       // libkswin.so
-  EXPECT_EQ(FindModule("kswin"), 1);
-  EXPECT_EQ(FindModule("libkswin"), 1);
+  EXPECT_EQ(FindModule("STDC++"), 1);      // libstdc++.so.6
+  EXPECT_EQ(FindModule("stdc++"), 1);
+  EXPECT_EQ(FindModule("libstdc++"), 1);
   EXPECT_EQ(FindModule("KESTREL"), 0);
-  EXPECT_EQ(FindModule("KSWI"), 0);
+  EXPECT_EQ(FindModule("STDC"), 0);
   EXPECT_EQ(FindModule(""), 0);
   EXPECT_EQ(host.log().front(), "cursor wait");
   EXPECT_EQ(host.log().back(), "cursor normal");

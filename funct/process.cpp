@@ -7,7 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "funct/ksfunct.h"
+#include "base/cabi.h"
+#include "ksfunct.h"
 #include "winlayer/winlayer.h"
 
 namespace ksfunct {
@@ -51,19 +52,21 @@ using namespace ksfunct;
 extern "C" {
 
 int FindModule(const char* moduleName) {
-  if (moduleName == nullptr || moduleName[0] == '\0') return 0;
-  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  ModuleSearch search{moduleName, false};
-  // The program itself first (its entry in the loader's list has no name).
-  char self[PATH_MAX];
-  ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length > 0) {
-    self[length] = '\0';
-    search.found = namesModule(self, moduleName);
-  }
-  if (!search.found) dl_iterate_phdr(visitObject, &search);
-  SetCursor(previous);
-  return search.found ? 1 : 0;
+  return ksbase::guarded(0, [&] {
+    if (moduleName == nullptr || moduleName[0] == '\0') return 0;
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    ModuleSearch search{moduleName, false};
+    // The program itself first (its entry in the loader's list has no name).
+    char self[PATH_MAX];
+    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+      self[length] = '\0';
+      search.found = namesModule(self, moduleName);
+    }
+    if (!search.found) dl_iterate_phdr(visitObject, &search);
+    SetCursor(previous);
+    return search.found ? 1 : 0;
+  });
 }
 
 void WaitCursor(HWND window, int on) {

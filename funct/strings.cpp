@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "funct/internal.h"
+#include "internal.h"
 #include "winlayer/winlayer.h"
 
 namespace ksfunct {

@@ -1,4 +1,4 @@
-#include "import/adifimport.h"
+#include "adifimport.h"
 
 #include <sys/stat.h>
 
@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "funct/ksfunct.h"
-#include "import/adifloop.h"
-#include "import/strings.h"
+#include "adifloop.h"
+#include "strings.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
 

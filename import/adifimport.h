@@ -5,7 +5,7 @@
 #include <string>
 
 #include "import/adifrecord.h"
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 #include "import/session.h"
 
 namespace ksimport {

@@ -1,8 +1,8 @@
-#include "import/adifimport.h"
+#include "adifimport.h"
 
 #include <gtest/gtest.h>
 
-#include "import/testlogbook.h"
+#include "testlogbook.h"
 
 namespace ksimport {
 namespace {

@@ -1,4 +1,4 @@
-#include "import/adifloop.h"
+#include "adifloop.h"
 
 #include <strings.h>
 

@@ -1,9 +1,9 @@
-#include "import/adifread.h"
+#include "adifread.h"
 
 #include <cstring>
 #include <new>
 
-#include "import/textread.h"
+#include "textread.h"
 
 namespace ksimport {
 namespace {

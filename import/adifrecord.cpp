@@ -1,4 +1,4 @@
-#include "import/adifrecord.h"
+#include "adifrecord.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,19 +8,13 @@
 #include <cstring>
 #include <strings.h>
 
+#include "base/fields.h"
 #include "funct/ksfunct.h"
 
 namespace ksimport {
 namespace {
 
-// Every text that goes into a record field goes through here: cut to the
-// field's width, terminated, the rest zero.
-template <size_t N>
-void setText(char (&field)[N], std::string_view text) {
-  size_t length = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), length);
-  std::memset(field + length, 0, N - length);
-}
+using ksbase::putField;
 
 std::string upper(std::string_view text) {
   std::string out(text);
@@ -143,8 +137,8 @@ AdifRecordBuilder::AdifRecordBuilder(RecordServices& services, const AdifSetting
 
 void AdifRecordBuilder::reset() {
   record_ = LogRecord{};
-  setText(record_.qslSent, "N");
-  setText(record_.qslRcvd, "N");
+  putField(record_.qslSent, "N");
+  putField(record_.qslRcvd, "N");
   errorCount_ = 0;
   callKnown_ = dateKnown_ = countryResolved_ = remarksFromComment_ = false;
   contestId_.clear();
@@ -167,7 +161,7 @@ void AdifRecordBuilder::resolveCountry() {
 void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
   switch (tagOf(tag)) {
     case Tag::Call: {
-      setText(record_.call, withoutSpaces(upper(value.substr(0, 14))));
+      putField(record_.call, withoutSpaces(upper(value.substr(0, 14))));
       callKnown_ = record_.call[0] != '\0';
       if (!callKnown_) {
         addError(kMissingCall);
@@ -177,7 +171,7 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
       break;
     }
     case Tag::QsoDate:
-      setText(record_.date, adifDate(value, settings_.dateFormat));
+      putField(record_.date, adifDate(value, settings_.dateFormat));
       if (CheckDate(record_.date) == 0) addError(kBadDate);
       record_.julianDay = CalcJulianDate(record_.date);
       dateKnown_ = true;
@@ -186,21 +180,21 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
     case Tag::Mode: {
       std::string mode = upper(value.substr(0, 4));
       if (mode == "TOR") mode = "AMT";
-      setText(record_.mode, mode);
+      putField(record_.mode, mode);
       if (!isPhone(record_.mode) && !isCW(record_.mode) && !isSSTV(record_.mode) &&
           !isFSK(record_.mode))
         addError(kBadMode);
       break;
     }
     case Tag::Freq: {
-      setText(record_.freq, withoutSpaces(value.substr(0, 13)));
+      putField(record_.freq, withoutSpaces(value.substr(0, 13)));
       record_.band = static_cast<uint16_t>(services_.bandOf(std::strtod(record_.freq, nullptr)));
       if (record_.band == 0) addError(kBadFrequency);
       break;
     }
-    case Tag::RstSent: setText(record_.rstSent, value.substr(0, 3)); break;
-    case Tag::RstRcvd: setText(record_.rstRcvd, value.substr(0, 3)); break;
-    case Tag::TxPower: setText(record_.power, value.substr(0, 4)); break;
+    case Tag::RstSent: putField(record_.rstSent, value.substr(0, 3)); break;
+    case Tag::RstRcvd: putField(record_.rstRcvd, value.substr(0, 3)); break;
+    case Tag::TxPower: putField(record_.power, value.substr(0, 4)); break;
     case Tag::Band: {
       const int band = adifBand(value);
       if (!isBand(band)) {
@@ -211,18 +205,18 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
       if (record_.freq[0] == '\0') {
         char freq[16];
         BandToFreq(band, freq);
-        setText(record_.freq, freq);
+        putField(record_.freq, freq);
       }
       break;
     }
-    case Tag::Name: setText(record_.name, value.substr(0, 10)); break;
-    case Tag::Qth: setText(record_.city, value.substr(0, 20)); break;
+    case Tag::Name: putField(record_.name, value.substr(0, 10)); break;
+    case Tag::Qth: putField(record_.city, value.substr(0, 20)); break;
     case Tag::TimeOn: {
       std::string_view hhmm = value.substr(0, 4);
       std::string time(hhmm.substr(0, 2));
       time += ':';
       if (hhmm.size() > 2) time += hhmm.substr(2);
-      setText(record_.time, time);
+      putField(record_.time, time);
       break;
     }
     case Tag::County: {
@@ -230,22 +224,22 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
       const size_t comma = value.find(',');
       std::string_view county = comma == std::string_view::npos ? value : value.substr(comma + 1);
       county = trimmed(county).substr(0, 21);
-      setText(record_.remarks, county);
+      putField(record_.remarks, county);
       countyState_ = comma == std::string_view::npos ? "" : upper(trimmed(value.substr(0, comma)));
       countyName_ = upper(county);
       break;
     }
-    case Tag::State: setText(record_.state, upper(trimmed(value).substr(0, 2))); break;
-    case Tag::Grid: setText(record_.grid, value.substr(0, 6)); break;
+    case Tag::State: putField(record_.state, upper(trimmed(value).substr(0, 2))); break;
+    case Tag::Grid: putField(record_.grid, value.substr(0, 6)); break;
     case Tag::Comment:
       if (record_.remarks[0] == '\0') {
-        setText(record_.remarks, value.substr(0, 32));
+        putField(record_.remarks, value.substr(0, 32));
         remarksFromComment_ = true;
       }
       break;
     case Tag::QslSent: record_.qslSent[0] = qslLetter(value); break;
     case Tag::QslRcvd: record_.qslRcvd[0] = qslLetter(value); break;
-    case Tag::Continent: setText(record_.continent, upper(value.substr(0, 3))); break;
+    case Tag::Continent: putField(record_.continent, upper(value.substr(0, 3))); break;
     case Tag::CqZone: {
       const int zone = decimal(value);
       if (zone >= 1 && zone <= 40) record_.cqZone = static_cast<uint16_t>(zone);
@@ -259,23 +253,23 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
     case Tag::ContestId:
       if (record_.remarks[0] == '\0') {
         contestId_ = value.substr(0, 32);
-        setText(record_.remarks, contestId_);
+        putField(record_.remarks, contestId_);
       }
       break;
-    case Tag::SatMode: setText(record_.satId, value.substr(0, 5)); break;
+    case Tag::SatMode: putField(record_.satId, value.substr(0, 5)); break;
     case Tag::Exchange:
       if (!contestId_.empty() && !remarksFromComment_) {
         std::string remarks = record_.remarks;
         remarks += " TX:";
         remarks += value;
-        if (remarks.size() < 32) setText(record_.remarks, remarks);
+        if (remarks.size() < 32) putField(record_.remarks, remarks);
       }
       break;
     case Tag::Section: {
       char state[16];
       const std::string section = upper(trimmed(value).substr(0, sizeof state - 1));
       ARRLSectToState(state, section.c_str());
-      if (isState(state)) setText(record_.state, state);
+      if (isState(state)) putField(record_.state, state);
       break;
     }
     case Tag::QslSentDate: qslSentDate_ = value; break;
@@ -300,14 +294,14 @@ void AdifRecordBuilder::finish() {
   if (record_.qslRcvd[0] == 'Y') qslDate = adifDate(qslRcvdDate_, settings_.dateFormat);
   if (qslDate.empty() && record_.qslSent[0] == 'Y')
     qslDate = adifDate(qslSentDate_, settings_.dateFormat);
-  if (!qslDate.empty()) setText(record_.qslDate, qslDate);
+  if (!qslDate.empty()) putField(record_.qslDate, qslDate);
 
   if (settings_.tagForLabels) {
     char today[16] = {};
     char now[16] = {};
     GetDateTime(settings_.dateFormat, settings_.hourOffset, today, now);
-    setText(record_.qslSent, "Y");
-    setText(record_.qslDate, today);
+    putField(record_.qslSent, "Y");
+    putField(record_.qslDate, today);
     record_.tagged = 1;
   }
 }

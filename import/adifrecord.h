@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "import/logschema.h"
+#include "schema/logschema.h"
 
 namespace ksimport {
 

@@ -1,4 +1,4 @@
-#include "import/adifrecord.h"
+#include "adifrecord.h"
 
 #include <gtest/gtest.h>
 

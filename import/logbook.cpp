@@ -10,9 +10,9 @@
 #include <string>
 
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
-#include "import/programstate.h"
-#include "import/strings.h"
+#include "schema/logschema.h"
+#include "programstate.h"
+#include "strings.h"
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"

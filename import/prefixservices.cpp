@@ -1,21 +1,17 @@
-#include "import/prefixservices.h"
+#include "prefixservices.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "funct/ksfunct.h"
-#include "import/session.h"
+#include "session.h"
+#include "base/fields.h"
 #include "prefix/ksprefix.h"
 
 namespace ksimport {
 namespace {
 
-template <size_t N>
-void setText(char (&field)[N], const char* text) {
-  const size_t length = std::min(std::strlen(text), N - 1);
-  std::memcpy(field, text, length);
-  std::memset(field + length, 0, N - length);
-}
+using ksbase::putField;
 
 }  // namespace
 
@@ -28,8 +24,8 @@ bool PrefixServices::resolveCountry(LogRecord& record) {
                        : slash && isMobile(slash + 1) ? slash + 1
                                                       : nullptr;
   if (mobile) {
-    setText(record.prefix, mobile);
-    setText(record.qth, mobile[0] == 'A' ? "Aeronautical Mobile" : "Maritime Mobile");
+    putField(record.prefix, mobile);
+    putField(record.qth, mobile[0] == 'A' ? "Aeronautical Mobile" : "Maritime Mobile");
     return true;
   }
   char name[32] = {};
@@ -46,9 +42,9 @@ bool PrefixServices::resolveCountry(LogRecord& record) {
   country.prefix[sizeof country.prefix - 1] = '\0';
   country.name[sizeof country.name - 1] = '\0';
   country.continent[sizeof country.continent - 1] = '\0';
-  setText(record.prefix, country.prefix);
-  setText(record.continent, country.continent);
-  setText(record.qth, country.name);
+  putField(record.prefix, country.prefix);
+  putField(record.continent, country.continent);
+  putField(record.qth, country.name);
   record.cqZone = static_cast<uint16_t>(country.cqZone);
   record.ituZone = static_cast<uint16_t>(country.ituZone);
   return record.prefix[0] != '\0';

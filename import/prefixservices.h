@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "import/adifrecord.h"
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 
 namespace ksimport {
 

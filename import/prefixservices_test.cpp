@@ -1,14 +1,14 @@
 // Logger-style files imported with the real country tables and the shipped
 // county list: what a user's import does, short of the window.
-#include "import/prefixservices.h"
+#include "prefixservices.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "editors/countrydb.h"
-#include "import/adifimport.h"
-#include "import/testlogbook.h"
+#include "schema/countrydb.h"
+#include "adifimport.h"
+#include "testlogbook.h"
 #include "prefix/ksprefix.h"
 
 namespace ksimport {
@@ -25,7 +25,7 @@ class RealCountryTest : public ::testing::Test {
     ASSERT_TRUE(countrytext::fillCountryDatabase((dir_ / "COUNTRY").string(),
                                                  KESTREL_DATA_DIR "/COUNTRY.TXT", error))
         << error;
-    ASSERT_TRUE(fillCountyDatabase(dir_.string(), KESTREL_DATA_DIR "/uscounty.txt", error));
+    ASSERT_TRUE(ksschema::fillCountyDatabase(dir_.string(), KESTREL_DATA_DIR "/uscounty.txt", error));
     int active = 0, deleted = 0;
     char head[kCountryHeadSize] = {};
     ASSERT_EQ(OpenCountryDb(nullptr, (dir_ / "COUNTRY").c_str(), task_, &active, &deleted, head),
@@ -35,7 +35,6 @@ class RealCountryTest : public ::testing::Test {
   void TearDown() override {
     CloseCountryDb(task_);
     dbCloseTask(task_);
-    fs::remove_all(dir_);
   }
 
   // Imports a copy of a test file; returns the stored contacts by call.
@@ -55,7 +54,8 @@ class RealCountryTest : public ::testing::Test {
     return stored;
   }
 
-  fs::path dir_;
+  kstest::TempDir temp_;
+  fs::path dir_ = temp_.path();
   DB_TASK* task_ = nullptr;
   kswin::HeadlessHost host_;
   kswin::ScopedHost scoped_{host_};

@@ -1,6 +1,6 @@
 // The import program's main window: start checks, settings, menu, console,
 // title, help and About, and the import commands.
-#include "import/program.h"
+#include "program.h"
 
 #include <limits.h>
 #include <strings.h>
@@ -10,13 +10,14 @@
 #include <string>
 
 #include "funct/ksfunct.h"
-#include "import/adifimport.h"
-#include "import/prefixservices.h"
-#include "import/programstate.h"
-#include "import/strings.h"
+#include "adifimport.h"
+#include "prefixservices.h"
+#include "programstate.h"
+#include "strings.h"
 #include "keybld/kskeybld.h"
 #include "recdb/recdb.h"
-#include "winlayer/winlayer.h"
+#include "schema/mainwindow.h"
+#include "winlayer/host.h"
 
 namespace ksimport {
 namespace app {
@@ -31,7 +32,6 @@ namespace {
 constexpr const char* kClassName = "KSImportWClass";
 constexpr const char* kMenuName = "KSImportMenu";
 constexpr const char* kTitle = "Kestrel Import";
-constexpr const char* kMainProgramClass = "Kestrel4WClass";
 constexpr int kVersionMajor = 1, kVersionMinor = 9;
 constexpr int kImportMenuPosition = 1;
 
@@ -319,7 +319,7 @@ HWND startImportProgram(const ProgramOptions& options) {
   using namespace app;
   ProgramState& s = state();
   if (s.window != nullptr) return s.window;  // one instance
-  if (FindWindow(kMainProgramClass, nullptr) != nullptr) {
+  if (FindWindow(KESTREL_MAIN_CLASS, nullptr) != nullptr) {
     MessageBox(nullptr, message(6), nullptr, MB_OK | MB_ICONERROR);
     return nullptr;
   }

@@ -1,7 +1,7 @@
 // The import program as its user drives it: start checks, menus, logbook
 // management, an import with its progress and Cancel, the pending formats
 // and the report viewer, run headless.
-#include "import/program.h"
+#include "program.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,21 +10,21 @@
 #include <filesystem>
 #include <string>
 
-#include "editors/countrydb.h"
-#include "import/countyfile.h"
-#include "import/logschema.h"
-#include "import/programstate.h"
+#include "schema/countrydb.h"
+#include "schema/countyfile.h"
+#include "schema/logschema.h"
+#include "programstate.h"
 #include "keybld/kskeybld.h"
 #include "recdb/recdb.h"
-#include "winlayer/testutil.h"
-#include "winlayer/winlayer.h"
+#include "testing/tempdir.h"
+#include "winlayer/host.h"
 
 namespace ksimport {
 namespace {
 
 namespace fs = std::filesystem;
-using kswin::testing::readFile;
-using kswin::testing::writeFile;
+using kstest::readFile;
+using kstest::writeFile;
 
 constexpr const char* kContact =
     "<CALL:5>DL1AB <QSO_DATE:8>20240315 <TIME_ON:4>1200 <BAND:3>20M <MODE:2>CW <EOR>\n";
@@ -43,7 +43,7 @@ class ProgramTest : public ::testing::Test {
         << error;
     ASSERT_EQ(logschema::writeReferenceDatabase(logschema::county(), dict_, "USCOUNTY", error), 0);
     writeFile(home_.file("counties.txt"), "MA,MIDDLESEX\n");
-    ASSERT_TRUE(fillCountyDatabase(dict_, home_.file("counties.txt"), error)) << error;
+    ASSERT_TRUE(ksschema::fillCountyDatabase(dict_, home_.file("counties.txt"), error)) << error;
     WritePrivateProfileString("Database", "DictPath", dict_.c_str(), "KESTREL.INI");
     log_ = home_.file("LOG");
   }
@@ -92,7 +92,7 @@ class ProgramTest : public ::testing::Test {
     return count;
   }
 
-  kswin::testing::TempHome home_;
+  kstest::TempHome home_;
   kswin::HeadlessHost host_;
   kswin::ScopedHost scoped_{host_};
   std::string dict_, log_;

@@ -8,9 +8,9 @@
 #include <array>
 #include <string>
 
-#include "import/dbengine.h"
-#include "import/program.h"
-#include "import/session.h"
+#include "recdb/dbengine.h"
+#include "program.h"
+#include "session.h"
 #include "winlayer/wintypes.h"
 
 namespace ksimport::app {

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <string>
 
-#include "import/programstate.h"
-#include "import/strings.h"
+#include "programstate.h"
+#include "strings.h"
 #include "keybld/kskeybld.h"
-#include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 extern char** environ;
 

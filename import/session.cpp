@@ -1,12 +1,13 @@
-#include "import/session.h"
+#include "session.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
+#include "base/fields.h"
 #include "funct/ksfunct.h"
-#include "import/strings.h"
+#include "strings.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
 
@@ -39,8 +40,8 @@ const Tally* LogbookTallies::find(std::map<Key, std::optional<Tally>>& cache, co
 }
 
 const CountryTally* LogbookTallies::country(const char* prefix) {
-  char key[sizeof CountryTally::prefix] = {};
-  std::strncpy(key, prefix, sizeof key - 1);
+  char key[sizeof CountryTally::prefix];
+  ksbase::putField(key, prefix);
   return find(countries_, std::string(key), logfield::kCountryTallyPrefix, key);
 }
 
@@ -50,8 +51,8 @@ const ZoneTally* LogbookTallies::zone(int cqZone) {
 }
 
 const StateTally* LogbookTallies::state(const char* state) {
-  char key[sizeof StateTally::state] = {};
-  std::strncpy(key, state, sizeof key - 1);
+  char key[sizeof StateTally::state];
+  ksbase::putField(key, state);
   return find(states_, std::string(key), logfield::kStateTallyState, key);
 }
 

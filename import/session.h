@@ -10,8 +10,8 @@
 #include <span>
 #include <string>
 
-#include "import/dbengine.h"
-#include "import/logschema.h"
+#include "recdb/dbengine.h"
+#include "schema/logschema.h"
 #include "import/valuereport.h"
 #include "winlayer/wintypes.h"
 

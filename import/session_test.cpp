@@ -1,8 +1,9 @@
-#include "import/session.h"
+#include "session.h"
 
 #include <gtest/gtest.h>
 
-#include "import/testlogbook.h"
+#include "testing/tempdir.h"
+#include "testlogbook.h"
 
 namespace ksimport {
 namespace {
@@ -137,39 +138,15 @@ TEST_F(SessionTest, FindCounty) {
   EXPECT_EQ(FindCounty(task_, "CT", "ESSEX"), -1);
 }
 
-TEST(CountyFile, ParsesStatesAndNames) {
-  std::istringstream good("# comment\r\nMA,MIDDLESEX\r\n\nVA,COLONIAL HEIGHTS CITY\n");
-  std::vector<CountyRecord> counties;
-  std::string error;
-  ASSERT_TRUE(parseCountyFile(good, counties, error)) << error;
-  ASSERT_EQ(counties.size(), 2u);
-  EXPECT_EQ(std::string(counties[1].state, 2), "VA");
-  EXPECT_STREQ(counties[1].county, "COLONIAL HEIGHTS CITY");
-  for (const char* bad : {"MASS,MIDDLESEX\n", "ma,MIDDLESEX\n", "MA,\n", "MIDDLESEX\n"}) {
-    std::istringstream in(bad);
-    EXPECT_FALSE(parseCountyFile(in, counties, error)) << bad;
-    EXPECT_EQ(error.rfind("line 1 ", 0), 0u) << error;
-  }
-}
-
-TEST(CountyFile, TheShippedFileParses) {
-  std::ifstream in(KESTREL_DATA_DIR "/uscounty.txt");
-  std::vector<CountyRecord> counties;
-  std::string error;
-  ASSERT_TRUE(parseCountyFile(in, counties, error)) << error;
-  EXPECT_EQ(counties.size(), 3143u);
-}
-
 TEST(CountyFile, FillsANewCountyDatabase) {
   ::setenv("KESTREL_QUIET_DB", "1", 1);
-  char pattern[] = "/tmp/ksimport-county-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path dir = pattern;
+  const kstest::TempDir temp;
+  const fs::path dir = temp.path();
   std::string error;
   ASSERT_EQ(logschema::writeReferenceDatabase(logschema::county(), dir.string(), "USCOUNTY", error),
             RECDB_OK);
-  EXPECT_TRUE(fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error)) << error;
-  EXPECT_FALSE(fillCountyDatabase(dir.string(), (dir / "none.txt").string(), error));
+  EXPECT_TRUE(ksschema::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error)) << error;
+  EXPECT_FALSE(ksschema::fillCountyDatabase(dir.string(), (dir / "none.txt").string(), error));
   EXPECT_EQ(error, "cannot read " + (dir / "none.txt").string());
 
   DB_TASK* task = nullptr;
@@ -181,7 +158,6 @@ TEST(CountyFile, FillsANewCountyDatabase) {
   EXPECT_GT(FindCounty(task, "AK", "PRINCE OF WALES-HYDER"), 0);
   EXPECT_EQ(FindCounty(task, "MA", "MIDDLESEX COUNTY"), -1);
   dbCloseTask(task);
-  fs::remove_all(dir);
 }
 
 }  // namespace

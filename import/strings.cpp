@@ -1,4 +1,4 @@
-#include "import/strings.h"
+#include "strings.h"
 
 namespace ksimport {
 namespace {

@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "funct/ksfunct.h"
-#include "import/countyfile.h"
-#include "import/session.h"
+#include "schema/countyfile.h"
+#include "session.h"
 #include "recdb/recdb.h"
-#include "winlayer/winlayer.h"
+#include "testing/tempdir.h"
+#include "winlayer/host.h"
 
 namespace ksimport::testlog {
 
@@ -51,11 +52,9 @@ class FakeFrame : public ImportFrame {
 // In a new temporary folder `dir`: the logbook skeletons, empty "COUNTRY"
 // and "USCOUNTY" databases, and a new logbook "LOG" made from the skeletons
 // as the import program makes one, open as database 0 of a new `task`.
-inline void makeLogbook(fs::path& dir, DB_TASK*& task) {
+inline void makeLogbook(const fs::path& dir, DB_TASK*& task) {
   ::setenv("KESTREL_QUIET_DB", "1", 1);
-  char pattern[] = "/tmp/ksimport-test-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  dir = pattern;
+  ASSERT_FALSE(dir.empty());
   std::string error;
   ASSERT_EQ(logschema::writeLogbookSkeletons(dir.string(), error), RECDB_OK) << error;
   ASSERT_EQ(logschema::writeReferenceDatabase(logschema::country(), dir.string(), "COUNTRY", error),
@@ -85,13 +84,12 @@ class LogbookTest : public ::testing::Test {
     std::ofstream counties(dir_ / "counties.txt");
     counties << "# test\nMA,MIDDLESEX\nMA,ESSEX\n";
     counties.close();
-    ASSERT_TRUE(loadCountyFile((dir_ / "counties.txt").string(), task_, 2, error)) << error;
+    ASSERT_TRUE(ksschema::loadCountyFile((dir_ / "counties.txt").string(), task_, 2, error)) << error;
     adif_ = (dir_ / "contest.adi").string();
     std::ofstream(adif_) << "<EOH>\n";
   }
   void TearDown() override {
     if (task_) dbCloseTask(task_);
-    fs::remove_all(dir_);
   }
 
   static LogRecord contact(const char* call, int band, const char* state = "",
@@ -118,7 +116,8 @@ class LogbookTest : public ::testing::Test {
     return text.str();
   }
 
-  fs::path dir_;
+  kstest::TempDir temp_;
+  fs::path dir_ = temp_.path();
   DB_TASK* task_ = nullptr;
   LogHeader header_{};
   std::string adif_;

@@ -1,11 +1,11 @@
-#include "import/textread.h"
+#include "textread.h"
 
 #include <cctype>
 #include <climits>
 #include <cstring>
 #include <string>
 
-#include "import/strings.h"
+#include "strings.h"
 #include "winlayer/winlayer.h"
 
 namespace ksimport {

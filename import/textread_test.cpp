@@ -1,4 +1,4 @@
-#include "import/textread.h"
+#include "textread.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "winlayer/winlayer.h"
+#include "winlayer/host.h"
 
 namespace ksimport {
 namespace {

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "import/logschema.h"
+#include "schema/logschema.h"
 
 namespace ksimport {
 

@@ -1,4 +1,4 @@
-#include "import/valuereport.h"
+#include "valuereport.h"
 
 #include <gtest/gtest.h>
 

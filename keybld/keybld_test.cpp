@@ -6,13 +6,13 @@
 #include <iterator>
 #include <string>
 
-#include "keybld/kskeybld.h"
-#include "recdb/testdb.h"
-#include "winlayer/winlayer.h"
+#include "kskeybld.h"
+#include "testing/testdb.h"
+#include "winlayer/host.h"
 
 namespace {
 
-using namespace recdb::testing;
+using namespace kstest;
 
 class Rebuild : public LogbookTest {
  protected:

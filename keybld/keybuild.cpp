@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "import/dbengine.h"
-#include "keybld/kskeybld.h"
+#include "recdb/dbengine.h"
+#include "kskeybld.h"
 #include "recdb/recdb.h"
 
 namespace {

@@ -18,14 +18,16 @@
 #ifndef KESTREL_KEYBLD_KSKEYBLD_H
 #define KESTREL_KEYBLD_KSKEYBLD_H
 
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 #include "winlayer/wintypes.h"
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
+#pragma GCC visibility push(default)
 int RebuildKeys(HWND window, DB_TASK* task);
+#pragma GCC visibility pop
 
 #ifdef __cplusplus
 }
@@ -33,6 +35,7 @@ int RebuildKeys(HWND window, DB_TASK* task);
 #include <functional>
 #include <string>
 
+#pragma GCC visibility push(default)
 namespace kskeybld {
 
 struct Report {
@@ -59,6 +62,7 @@ struct Report {
 Report rebuild(DB_TASK* task, const std::function<void(const char* pass, long count)>& progress);
 
 }  // namespace kskeybld
+#pragma GCC visibility pop
 #endif
 
 #endif

@@ -2,9 +2,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/cabi.h"
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
-#include "keybld/kskeybld.h"
+#include "schema/logschema.h"
+#include "kskeybld.h"
 #include "recdb/recdb.h"
 #include "winlayer/winlayer.h"
 
@@ -239,7 +240,8 @@ Report rebuild(DB_TASK* task, const std::function<void(const char*, long)>& prog
 }  // namespace kskeybld
 
 extern "C" int RebuildKeys(HWND window, DB_TASK* task) {
-  try {
+  constexpr int kOutOfMemory = -1;
+  const int done = ksbase::guarded(kOutOfMemory, [&] {
     WaitCursor(window, 1);
     kskeybld::Report report = kskeybld::rebuild(task, {});
     WaitCursor(window, 0);
@@ -252,10 +254,10 @@ extern "C" int RebuildKeys(HWND window, DB_TASK* task) {
     if (report.repaired())
       MessageBox(window, report.text().c_str(), "Rebuild Keys", MB_OK | MB_ICONINFORMATION);
     return 1;
-  } catch (...) {
-    WaitCursor(window, 0);
-    MessageBox(window, "Not enough memory to rebuild the keys.", "Rebuild Keys",
-               MB_OK | MB_ICONERROR);
-    return 0;
-  }
+  });
+  if (done != kOutOfMemory) return done;
+  WaitCursor(window, 0);
+  MessageBox(window, "Not enough memory to rebuild the keys.", "Rebuild Keys",
+             MB_OK | MB_ICONERROR);
+  return 0;
 }

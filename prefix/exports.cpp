@@ -1,13 +1,15 @@
 // The prefix library's exports: loading the country database into the
 // tables, seeding the logbook's tallies, and the searches over the tables.
-#include "prefix/ksprefix.h"
+#include "ksprefix.h"
 
+#include "base/cabi.h"
+#include "base/fields.h"
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
 #include "recdb/recdb.h"
-#include "prefix/exports_internal.h"
-#include "prefix/search.h"
-#include "prefix/strings.h"
+#include "schema/logschema.h"
+#include "exports_internal.h"
+#include "search.h"
+#include "strings.h"
 #include "winlayer/winlayer.h"
 
 #include <array>
@@ -146,14 +148,6 @@ void seedTally(DB_TASK* task, long field, const void* value, int type, const Tal
     dbRecordCreate(type, &tally, task, kLogbookDb);
 }
 
-// Copies `text` into a fixed-width field, cut to fit and terminated.
-template <std::size_t N>
-void putText(char (&field)[N], std::string_view text) {
-  const std::size_t n = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), n);
-  std::memset(field + n, 0, N - n);
-}
-
 void clearOut(char* name, char* buffer, std::size_t size) {
   if (name) name[0] = '\0';
   if (buffer) std::memset(buffer, 0, size);
@@ -200,7 +194,7 @@ extern "C" {
 
 int OpenCountryDb(HWND owner, const char* name, DB_TASK* task, int* activeCount,
                   int* deletedCount, char* countryHead) {
-  try {
+  const int loaded = ksbase::guarded(0, [&] {
     State& s = state();
     s.tables.clear();
     s.cache.clear();
@@ -233,8 +227,8 @@ int OpenCountryDb(HWND owner, const char* name, DB_TASK* task, int* activeCount,
       const std::string_view status = recordText(bytes, kStatusOffset, kStatusSize);
       if (status != "I") {
         CountryTally tally{};
-        putText(tally.prefix, recordText(bytes, kPrefixOffset, kPrefixSize));
-        putText(tally.status, status);
+        ksbase::putField(tally.prefix, recordText(bytes, kPrefixOffset, kPrefixSize));
+        ksbase::putField(tally.status, status);
         seedTally(task, logfield::kCountryTallyPrefix, tally.prefix, kCountryTallyType, tally);
       }
       dbSelect(kCountryDb, task);
@@ -250,7 +244,7 @@ int OpenCountryDb(HWND owner, const char* name, DB_TASK* task, int* activeCount,
     }
     for (const char* code : kStates) {
       StateTally tally{};
-      putText(tally.state, code);
+      ksbase::putField(tally.state, code);
       seedTally(task, logfield::kStateTallyState, tally.state, kStateTallyType, tally);
     }
     WaitCursor(owner, 0);
@@ -264,10 +258,9 @@ int OpenCountryDb(HWND owner, const char* name, DB_TASK* task, int* activeCount,
     if (deletedCount) *deletedCount = s.tables.deletedCount;
     s.loaded = true;
     return 1;
-  } catch (...) {
-    WaitCursor(owner, 0);
-    return 0;
-  }
+  });
+  if (!loaded) WaitCursor(owner, 0);
+  return loaded;
 }
 
 int CloseCountryDb(DB_TASK*) {
@@ -280,16 +273,13 @@ int CloseCountryDb(DB_TASK*) {
 }
 
 char* GetPrefix(char* out, const char* callsign, DB_TASK* task) {
-  try {
-    return prefixExport(out, callsign, task, kCountryDb);
-  } catch (...) {
-    out[0] = '\0';
-    return out;
-  }
+  char* found = ksbase::guarded<char*>(nullptr, [&] { return prefixExport(out, callsign, task, kCountryDb); });
+  if (found == nullptr) out[0] = '\0';
+  return out;
 }
 
 int SearchPrefix(char* countryName, const char* text, int day, DB_TASK* task, char* countryHead) {
-  try {
+  return ksbase::guarded(0, [&] {
     clearOut(countryName, countryHead, kHeadSize);
     State& s = state();
     refresh(s, task);
@@ -303,14 +293,12 @@ int SearchPrefix(char* countryName, const char* text, int day, DB_TASK* task, ch
     if (!record) return 0;
     fillHead(record, t, countryHead, countryName);
     return 1;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int SearchSharedPrefix(char* countryName, const char* text, int day, DB_TASK* task,
                        char* countryHead) {
-  try {
+  return ksbase::guarded(0, [&] {
     clearOut(countryName, countryHead, kHeadSize);
     State& s = state();
     refresh(s, task);
@@ -320,14 +308,12 @@ int SearchSharedPrefix(char* countryName, const char* text, int day, DB_TASK* ta
     if (!record) return 0;
     fillHead(record, t, countryHead, countryName);
     return 1;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int SearchDeletedPrefix(char* countryName, const char* text, int day, DB_TASK* task,
                         char* countryHead) {
-  try {
+  return ksbase::guarded(0, [&] {
     clearOut(countryName, countryHead, kHeadSize);
     State& s = state();
     refresh(s, task);
@@ -337,9 +323,7 @@ int SearchDeletedPrefix(char* countryName, const char* text, int day, DB_TASK* t
     if (task) dbSelect(kLogbookDb, task);
     if (answer.record) fillHead(answer.record, t, countryHead, countryName);
     return answer.result;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int isPrefix(int, const char* prefix, DB_TASK* task) {
@@ -356,8 +340,6 @@ int isPrefix(int, const char* prefix, DB_TASK* task) {
 
 int GetBand(double megahertz) { return bandOf(megahertz); }
 
-int WEP(int) { return 1; }
-
 int CorrectZone(const char* countryHead, const char* text, int zone) {
   if (!countryHead) return zone;
   return correctZone(recordText(countryHead, kPrefixOffset, kPrefixSize), text ? text : "", zone);
@@ -370,17 +352,14 @@ int CorrectITUZone(const char* countryHead, const char* text, int zone) {
 }
 
 char* GetIotaPrefix(char* out, const char* callsign, DB_TASK* task) {
-  try {
-    return prefixExport(out, callsign, task, kIotaDb);
-  } catch (...) {
-    out[0] = '\0';
-    return out;
-  }
+  char* found = ksbase::guarded<char*>(nullptr, [&] { return prefixExport(out, callsign, task, kIotaDb); });
+  if (found == nullptr) out[0] = '\0';
+  return out;
 }
 
 int SearchIotaPrefix(char* countryName, const char* text, int day, DB_TASK* task,
                      char* record586) {
-  try {
+  return ksbase::guarded(0, [&] {
     clearOut(countryName, record586, kIotaRecordSize);
     State& s = state();
     const std::string_view t = searchText(text);
@@ -400,9 +379,7 @@ int SearchIotaPrefix(char* countryName, const char* text, int day, DB_TASK* task
       fillHead(record, t, nullptr, countryName);
     }
     return 1;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 }  // extern "C"

@@ -1,14 +1,14 @@
 // The prefix library through its exports, over real databases of the
 // engine: a logbook as database 0 and the shipped country list as 1.
-#include "prefix/ksprefix.h"
+#include "ksprefix.h"
 
-#include "editors/countrydb.h"
+#include "schema/countrydb.h"
 #include "funct/ksfunct.h"
-#include "import/logschema.h"
-#include "prefix/exports_internal.h"
+#include "schema/logschema.h"
+#include "exports_internal.h"
 #include "recdb/recdb.h"
-#include "winlayer/testutil.h"
-#include "winlayer/winlayer.h"
+#include "testing/tempdir.h"
+#include "winlayer/host.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,7 +18,7 @@
 
 namespace {
 
-using kswin::testing::TempHome;
+using kstest::TempHome;
 
 void makeDatabase(const recdb::SchemaDef& schema, const std::string& dir, const std::string& base) {
   std::string error;

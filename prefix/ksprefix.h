@@ -29,7 +29,7 @@
 #ifndef KESTREL_PREFIX_KSPREFIX_H
 #define KESTREL_PREFIX_KSPREFIX_H
 
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 #include "winlayer/wintypes.h"
 
 #ifdef __cplusplus

@@ -1,4 +1,4 @@
-#include "prefix/search.h"
+#include "search.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 #ifndef KESTREL_PREFIX_SEARCH_H
 #define KESTREL_PREFIX_SEARCH_H
 
-#include "prefix/tables.h"
+#include "tables.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "prefix/search.h"
+#include "search.h"
 
-#include "editors/countrytext.h"
+#include "schema/countrytext.h"
 #include "funct/ksfunct.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "prefix/strings.h"
+#include "strings.h"
 
 namespace ksprefix {
 

@@ -1,4 +1,4 @@
-#include "prefix/tables.h"
+#include "tables.h"
 
 #include <algorithm>
 #include <cstring>

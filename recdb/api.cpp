@@ -1,5 +1,5 @@
 // The engine's C interface: tasks, database numbers and the operations of
-// import/dbengine.h. No exception leaves here.
+// recdb/dbengine.h. No exception leaves here.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "import/dbengine.h"
-#include "recdb/engine.h"
-#include "recdb/recdb.h"
+#include "base/cabi.h"
+#include "base/paths.h"
+#include "dbengine.h"
+#include "engine.h"
+#include "recdb.h"
 
 struct DB_TASK {
   std::vector<std::unique_ptr<recdb::Database>> databases;
@@ -48,11 +50,7 @@ Database* pick(DB_TASK* task, int db) {
 // Memory running out (the only exception the engine meets) fails the call.
 template <class Op>
 int guarded(Op op) {
-  try {
-    return op();
-  } catch (...) {
-    return RECDB_E_IO;
-  }
+  return ksbase::guarded(RECDB_E_IO, op);
 }
 
 template <class Op>
@@ -291,7 +289,7 @@ const char* dbLastError(void) { return recdb::lastError().c_str(); }
 long dbInUse(const char* name) {
   if (name == nullptr) return -1;
   try {
-    return recdb::lockHolder(recdb::resolvePath(std::string(name) + ".DBD"), false);
+    return recdb::lockHolder(ksbase::mapPath(std::string(name) + ".DBD"), false);
   } catch (...) {
     return -1;
   }

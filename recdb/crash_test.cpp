@@ -10,12 +10,12 @@
 #include <string>
 #include <thread>
 
-#include "recdb/engine.h"
-#include "recdb/testdb.h"
+#include "engine.h"
+#include "testing/testdb.h"
 
 namespace {
 
-using namespace recdb::testing;
+using namespace kstest;
 
 // Creates contacts until killed, telling the parent how many are made.
 [[noreturn]] void createForever(const std::string& base, int report) {

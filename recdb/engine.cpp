@@ -1,7 +1,5 @@
-#include "recdb/engine.h"
+#include "engine.h"
 
-#include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -17,26 +15,6 @@ std::string schemaName(int file) { return file == 0 ? "main" : "f" + std::to_str
 bool isFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string resolvePath(const std::string& given) {
-  std::string path = given;
-  std::replace(path.begin(), path.end(), '\\', '/');
-  if (isFile(path)) return path;
-  std::size_t slash = path.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  DIR* d = ::opendir(dir.c_str());
-  if (d == nullptr) return path;
-  std::string found = path;
-  while (dirent* entry = ::readdir(d)) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0) {
-      found = (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + entry->d_name;
-      break;
-    }
-  }
-  ::closedir(d);
-  return found;
 }
 
 int Database::fail(int sqliteResult) {

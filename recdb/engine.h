@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "import/dbengine.h"
-#include "recdb/lock.h"
-#include "recdb/schema.h"
+#include "dbengine.h"
+#include "lock.h"
+#include "schema.h"
 
 namespace recdb {
 
@@ -266,9 +266,6 @@ int readDictionary(const std::string& dictionary, Schema& schema,
 // Whether `block` starts as the engine's currency blocks do.
 bool isCurrencyBlock(const void* block);
 
-// Resolves `path` as the suite names files: backslashes are separators, and
-// a name that does not exist as given is matched without regard to case.
-std::string resolvePath(const std::string& path);
 
 }  // namespace recdb
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "recdb/engine.h"
+#include "engine.h"
 
 namespace recdb {
 

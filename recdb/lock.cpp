@@ -3,7 +3,7 @@
 // file (reading the dictionary, copying it) never drops them. A process
 // keeps one descriptor per dictionary and counts its own users, so two
 // tasks of one program share its locks instead of refusing each other.
-#include "recdb/lock.h"
+#include "lock.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +17,7 @@
 #include <thread>
 #include <utility>
 
-#include "recdb/recdb.h"
+#include "recdb.h"
 
 namespace recdb {
 

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "recdb/engine.h"
+#include "base/paths.h"
+#include "engine.h"
 
 namespace recdb {
 
@@ -49,7 +50,7 @@ int readDictionary(const std::string& dictionary, Schema& schema,
 }
 
 int Database::open(const std::string& name, std::unique_ptr<Database>& out, std::string& error) {
-  std::string dictionary = resolvePath(name + ".DBD");
+  std::string dictionary = ksbase::mapPath(name + ".DBD");
   std::unique_ptr<Database> db(new Database);
   if (int rc = DatabaseLock::acquire(dictionary, db->lock_, error); rc != RECDB_OK) return rc;
   std::array<std::string, kFileSlots> names;
@@ -59,7 +60,7 @@ int Database::open(const std::string& name, std::unique_ptr<Database>& out, std:
   std::string dir = slash == std::string::npos ? "" : dictionary.substr(0, slash + 1);
   for (int i = 0; i < kFileSlots; ++i) {
     if (names[i].empty()) continue;
-    db->paths_[i] = resolvePath(dir + names[i]);
+    db->paths_[i] = ksbase::mapPath(dir + names[i]);
     struct stat st {};
     if (::stat(db->paths_[i].c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
       error = "missing file " + db->paths_[i];

@@ -1,4 +1,4 @@
-/* recdb: the record database engine behind import/dbengine.h.
+/* recdb: the record database engine behind recdb/dbengine.h.
  *
  * A database is a dictionary file (".DBD") naming up to five files beside
  * it; each file is an SQLite database holding either records (a data file)
@@ -43,6 +43,7 @@ struct DB_TASK;
 #define RECDB_E_FULL 15     /* data file holds the most records an address allows */
 
 /* A short English text for a result ("not found", ...). */
+#pragma GCC visibility push(default)
 const char* dbResultText(int result);
 
 /* Bulk work (an import, a key rebuild) on database `db` of the task: its
@@ -65,6 +66,7 @@ const char* dbLastError(void);
 /* The process id of another program that has database `name` (path
  * without extension) open, 0 when none has, -1 when it cannot be told. */
 long dbInUse(const char* name);
+#pragma GCC visibility pop
 
 #ifdef __cplusplus
 }
@@ -76,7 +78,7 @@ long dbInUse(const char* name);
 #include <string>
 #include <vector>
 
-#include "import/dbengine.h"
+#include "recdb/dbengine.h"
 
 namespace recdb {
 
@@ -124,6 +126,8 @@ struct SchemaDef {
   std::span<const FieldDef> fields;
   std::array<const char*, kFileSlots> extensions;
 };
+
+#pragma GCC visibility push(default)
 
 /* Checks a schema for the faults that would make a broken dictionary (gaps in
  * record numbering, fields outside their record, keys in data files ...).
@@ -180,6 +184,8 @@ std::array<std::string, kFileSlots> fileNamesFor(const SchemaDef& schema,
  * currency. Meant for checking a key against its records: much cheaper than
  * one dbKeyExists per record. Returns RECDB_OK or a result code. */
 int keyAddresses(DB_TASK* task, int db, long field, const std::function<void(DB_ADDR)>& each);
+
+#pragma GCC visibility pop
 
 }  // namespace recdb
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "recdb/testdb.h"
+#include "testing/testdb.h"
 
 namespace {
 
-using namespace recdb::testing;
+using namespace kstest;
 using Engine = LogbookTest;
 
 // Walks key `field` from the entry equal to `start` to the end, reading each
@@ -80,7 +80,7 @@ TEST_F(Engine, KeysOrderTextsIntegersAndCompounds) {
 }
 
 TEST_F(Engine, SignedSixteenBitKeysOrderNegativesFirst) {
-  for (std::int16_t zone : {300, -5, 3, -300}) {
+  for (std::int16_t zone : {std::int16_t{300}, std::int16_t{-5}, std::int16_t{3}, std::int16_t{-300}}) {
     ZoneTally t{};
     t.zone = zone;
     ASSERT_EQ(dbRecordCreate(kZoneTallyType, &t, task, 0), RECDB_OK);

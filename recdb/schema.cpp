@@ -1,4 +1,4 @@
-#include "recdb/schema.h"
+#include "schema.h"
 
 #include <algorithm>
 #include <cstring>

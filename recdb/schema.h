@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "recdb/recdb.h"
+#include "recdb.h"
 
 namespace recdb {
 

@@ -9,11 +9,14 @@
 #include <filesystem>
 #include <string>
 
-#include "recdb/testdb.h"
+#include "recdb/recdb.h"
+#include "schema/logschema.h"
+#include "testing/testdb.h"
+#include "testing/tempdir.h"
 
 namespace {
 
-using namespace recdb::testing;
+using namespace kstest;
 using Sharing = LogbookTest;
 
 // A second connection to the logbook's data file, as another program or the

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <fstream>
 
-#include "recdb/engine.h"
-#include "recdb/lock.h"
-#include "recdb/recdb.h"
-#include "recdb/schema.h"
+#include "base/paths.h"
+#include "engine.h"
+#include "lock.h"
+#include "recdb.h"
+#include "schema.h"
 
 namespace recdb {
 
@@ -67,14 +68,14 @@ bool isWhole(const Schema& schema, int file, const std::string& path) {
 
 int repairKeyFiles(const std::string& name, std::vector<std::string>& repaired,
                    std::string& error) {
-  const std::string dictionary = resolvePath(name + ".DBD");
+  const std::string dictionary = ksbase::mapPath(name + ".DBD");
   Schema schema;
   std::array<std::string, kFileSlots> names;
   if (int rc = readDictionary(dictionary, schema, names, error); rc != RECDB_OK) return rc;
   const std::string dir = directoryOf(dictionary);
   for (int i = 0; i < kFileSlots; ++i) {
     if (names[i].empty() || !schema.keyFile[i] || schema.dataFile[i]) continue;
-    const std::string path = resolvePath(dir + names[i]);
+    const std::string path = ksbase::mapPath(dir + names[i]);
     if (isWhole(schema, i, path)) continue;
     // A file another program has open is never replaced under it.
     if (long holder = lockHolder(dictionary, false); holder != 0) {

@@ -1,4 +1,4 @@
-#include "tools/adifgen.h"
+#include "adifgen.h"
 
 #include <cstdint>
 #include <cstring>

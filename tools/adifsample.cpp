@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/adifgen.h"
+#include "adifgen.h"
 
 namespace {
 

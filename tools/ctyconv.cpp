@@ -12,7 +12,7 @@
 // DXCC entities and the dated entities and prefixes of the DXCC list are
 // added from the table below. Whatever it has to leave out is reported on
 // standard error.
-#include "editors/countrytext.h"
+#include "schema/countrytext.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "tools/uscounty.h"
+#include "uscounty.h"
 
 namespace {
 

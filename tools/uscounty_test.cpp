@@ -1,4 +1,4 @@
-#include "tools/uscounty.h"
+#include "uscounty.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,8 @@
 #include <set>
 #include <string>
 
-#include "winlayer/window_internal.h"
+#include "base/paths.h"
+#include "window_internal.h"
 
 namespace kswin::detail {
 namespace {
@@ -74,7 +75,7 @@ BOOL fileDialog(OPENFILENAME* request, bool save) {
   if (!save && !isRegularFile(path)) {
     if (isRegularFile(ask.path)) {
       path = ask.path;
-    } else if (const std::string found = kswin::mapPath(path); !found.empty() && isRegularFile(found)) {
+    } else if (const std::string found = ksbase::mapPath(path); !found.empty() && isRegularFile(found)) {
       path = found;
     }
   }

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 
-#include "winlayer/window_internal.h"
+#include "window_internal.h"
 
 namespace kswin::detail {
 namespace {

@@ -2,7 +2,7 @@
 // capture per process, as on the platform.
 #include <cstdint>
 
-#include "winlayer/winlayer.h"
+#include "host.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <numeric>
 #include <string>
 
-#include "detail/datatable.h"
-#include "winlayer/window_internal.h"
+#include "datatable.h"
+#include "window_internal.h"
 
 namespace kswin::detail {
 namespace {

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "detail/datatable.h"
-#include "winlayer/winlayer.h"
+#include "base/fields.h"
+#include "datatable.h"
+#include "testing.h"
 
 namespace {
 
@@ -81,8 +82,8 @@ class DataTable : public ::testing::Test {
   }
   int append(const char* call, int16_t band, int day, const char* time, int key) {
     Line line{};
-    std::strncpy(line.call, call, sizeof line.call - 1);
-    std::strncpy(line.time, time, sizeof line.time - 1);
+    ksbase::putField(line.call, call);
+    ksbase::putField(line.time, time);
     line.band = band;
     line.day = day;
     line.key = key;
@@ -195,7 +196,7 @@ TEST_F(DataTable, SortingByOneColumnIsStable) {
   EXPECT_EQ(keys(), (std::vector<int>{4, 2, 3, 5, 1}));
   send(DT_SORT, 2, DT_ORDER_EXACT);  // by bytes: capitals first
   EXPECT_EQ(keys(), (std::vector<int>{4, 3, 1, 2, 5}));
-  EXPECT_EQ(row(send(DT_GETMARKEDROW)).key, 3);
+  EXPECT_EQ(row(static_cast<int>(send(DT_GETMARKEDROW))).key, 3);
   send(DT_SORT, 13, DT_ORDER_DESCENDING);
   EXPECT_EQ(keys(), (std::vector<int>{5, 4, 3, 2, 1}));
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "winlayer/winlayer.h"
+#include "testing.h"
 
 namespace kswin::detail {
 
@@ -19,6 +19,9 @@ struct DeviceContext {
   HGDIOBJ font = nullptr;
   COLORREF textColour = 0;
   COLORREF backColour = RGB(255, 255, 255);
+  int backMode = OPAQUE;
+  int stretchMode = BLACKONWHITE;
+  POINT position{0, 0};  // where LineTo draws from
   // A printer's document in progress.
   cairo_surface_t* surface = nullptr;
   cairo_t* cairo = nullptr;

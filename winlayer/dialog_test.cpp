@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "winlayer/winlayer.h"
+#include "testing.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "detail/datatable.h"
-#include "winlayer/testutil.h"
-#include "winlayer/winlayer.h"
+#include "datatable.h"
+#include "testing/tempdir.h"
+#include "testing.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ int runExample() {
 }
 
 TEST(ExampleProgram, RunsHeadlessFromStartToClose) {
-  kswin::testing::TempHome home;
+  kstest::TempHome home;
   kswin::HeadlessHost headless;
   kswin::ScopedHost scope(headless);
   std::vector<kswin::MenuEntry> firstLook;

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <utility>
 
-#include "winlayer/dc_internal.h"
+#include "base/paths.h"
+#include "dc_internal.h"
 
 namespace kswin::detail {
 namespace {
@@ -70,7 +72,7 @@ HDC CreateDC(const char*, const char*, const char* output, const void*) {
   if (output != nullptr && output[0] != '\0') context->output = output;
   else if (std::string chosen = kswin::detail::chosenPrinterOutput(); !chosen.empty())
     context->output = chosen;
-  else context->output = kswin::settingsDirectory() + "/print.pdf";
+  else context->output = ksbase::settingsDirectory() + "/print.pdf";
   return kswin::detail::addContext(std::move(context));
 }
 
@@ -155,17 +157,35 @@ COLORREF SetBkColor(HDC dc, COLORREF colour) {
   return previous;
 }
 
-int SetBkMode(HDC dc, int mode) { return contextOf(dc) != nullptr ? mode : 0; }
+int SetBkMode(HDC dc, int mode) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return 0;
+  return std::exchange(context->backMode, mode);
+}
+
 int FillRect(HDC dc, const RECT* rect, HBRUSH) { return contextOf(dc) && rect ? 1 : 0; }
 BOOL Rectangle(HDC dc, int, int, int, int) { return contextOf(dc) ? TRUE : FALSE; }
 
-BOOL MoveToEx(HDC dc, int, int, POINT* previous) {
-  if (previous != nullptr) *previous = POINT{0, 0};
-  return contextOf(dc) ? TRUE : FALSE;
+BOOL MoveToEx(HDC dc, int x, int y, POINT* previous) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return FALSE;
+  if (previous != nullptr) *previous = context->position;
+  context->position = POINT{x, y};
+  return TRUE;
 }
 
-BOOL LineTo(HDC dc, int, int) { return contextOf(dc) ? TRUE : FALSE; }
-int SetStretchBltMode(HDC dc, int mode) { return contextOf(dc) ? mode : 0; }
+BOOL LineTo(HDC dc, int x, int y) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return FALSE;
+  context->position = POINT{x, y};
+  return TRUE;
+}
+
+int SetStretchBltMode(HDC dc, int mode) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return 0;
+  return std::exchange(context->stretchMode, mode);
+}
 
 int StretchDIBits(HDC dc, int, int, int, int, int, int, int, int srcHeight, const void* bits,
                   const void*, UINT, DWORD) {

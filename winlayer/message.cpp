@@ -5,7 +5,7 @@
 #include <chrono>
 #include <map>
 
-#include "winlayer/window_internal.h"
+#include "window_internal.h"
 
 namespace kswin::detail {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "winlayer/dc_internal.h"
+#include "dc_internal.h"
 
 namespace kswin::detail {
 namespace {

@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "winlayer/testutil.h"
-#include "winlayer/winlayer.h"
+#include "testing/tempdir.h"
+#include "testing.h"
 
 namespace {
 
-using kswin::testing::readFile;
-using kswin::testing::TempHome;
+using kstest::readFile;
+using kstest::TempHome;
 
 int abortCalls = 0;
 bool keepPrinting = true;

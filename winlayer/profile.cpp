@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "winlayer/winlayer.h"
+#include "base/paths.h"
+#include "host.h"
 
 namespace kswin::detail {
 namespace {
@@ -196,7 +197,7 @@ DWORD GetPrivateProfileString(const char* section, const char* key, const char* 
                               char* buffer, DWORD size, const char* fileName) {
   if (buffer == nullptr || size == 0) return 0;
   ProfileText text;
-  text.load(kswin::profilePath(fileName != nullptr ? fileName : "WIN.INI"));
+  text.load(ksbase::profilePath(fileName != nullptr ? fileName : "WIN.INI"));
   if (section == nullptr) return kswin::detail::copyList(text.sectionNames(), buffer, size);
   const auto range = text.section(section);
   if (key == nullptr)
@@ -238,7 +239,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
       kswin::detail::hasLineBreak(section) || kswin::detail::hasLineBreak(key) ||
       kswin::detail::hasLineBreak(value) || (key != nullptr && std::strchr(key, '=') != nullptr))
     return FALSE;
-  const std::string path = kswin::profilePath(fileName != nullptr ? fileName : "WIN.INI");
+  const std::string path = ksbase::profilePath(fileName != nullptr ? fileName : "WIN.INI");
   if (path.empty()) return FALSE;
   ProfileText text;
   text.load(path);

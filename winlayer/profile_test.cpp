@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "winlayer/testutil.h"
-#include "winlayer/winlayer.h"
+#include "testing/tempdir.h"
+#include "winlayer.h"
 
 namespace {
 
-using kswin::testing::readFile;
-using kswin::testing::TempHome;
-using kswin::testing::writeFile;
+using kstest::readFile;
+using kstest::TempHome;
+using kstest::writeFile;
 
 std::string get(const char* section, const char* key, const char* fallback,
                 const char* file = "KESTREL.INI", DWORD size = 256) {

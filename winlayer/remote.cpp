@@ -15,7 +15,8 @@
 #include <map>
 #include <mutex>
 
-#include "winlayer/window_internal.h"
+#include "base/paths.h"
+#include "window_internal.h"
 
 namespace kswin::detail {
 namespace {
@@ -45,7 +46,7 @@ bool crosses(UINT message) { return message >= WM_USER || message == WM_NULL || 
 
 std::string socketDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string base = runtime != nullptr && runtime[0] != '\0' ? runtime : settingsDirectory();
+  std::string base = runtime != nullptr && runtime[0] != '\0' ? runtime : ksbase::settingsDirectory();
   return base + "/kestrel-windows";
 }
 

@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <string>
 
-#include "winlayer/testutil.h"
-#include "winlayer/winlayer.h"
+#include "testing/tempdir.h"
+#include "testing.h"
 
 namespace {
 
-using kswin::testing::TempHome;
+using kstest::TempHome;
 
 LRESULT mainLogbook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == 1101) return MAKELONG(2, 5);  // date format 2, five hours to UTC
@@ -94,7 +94,7 @@ TEST(BetweenProcesses, OnlyOneProcessPublishesAClassAndALeftoverSocketIsReplaced
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   std::filesystem::permissions(std::filesystem::path(path).parent_path(),
                                std::filesystem::perms::owner_all);
-  kswin::testing::writeFile(path, "");
+  kstest::writeFile(path, "");
   EXPECT_TRUE(kswin::publishWindow(first));
   EXPECT_FALSE(kswin::publishWindow(second));
   DestroyWindow(first);  // withdraws it

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "winlayer/winlayer.h"
+#include "host.h"
 
 namespace kswin {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "winlayer/testutil.h"
-#include "winlayer/winlayer.h"
+#include "testing/tempdir.h"
+#include "testing.h"
 
 namespace {
 
@@ -129,9 +129,9 @@ TEST(CommonDialogs, FileDialogsCarryTheirFiltersAndAddTheDefaultExtension) {
 
   // An open dialog finds the file that is there: named without the default
   // extension, or with the extension in another case.
-  kswin::testing::TempHome home;
-  kswin::testing::writeFile(home.file("plain"), "");
-  kswin::testing::writeFile(home.file("contest.adi"), "");
+  kstest::TempHome home;
+  kstest::writeFile(home.file("plain"), "");
+  kstest::writeFile(home.file("contest.adi"), "");
   headless.queueFile(home.file("plain"));
   headless.queueFile(home.file("contest"));
   headless.queueFile(home.file("absent"));

@@ -9,7 +9,7 @@
 #include <map>
 #include <mutex>
 
-#include "winlayer/window_internal.h"
+#include "window_internal.h"
 
 namespace kswin::detail {
 namespace {

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "winlayer/winlayer.h"
+#include "testing.h"
 
 namespace kswin::detail {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "winlayer/winlayer.h"
+#include "testing.h"
 
 namespace {
 

@@ -410,6 +410,16 @@ typedef struct tagACCEL {
 #define LOGPIXELSX 88
 #define LOGPIXELSY 90
 
+/* Background and stretching modes, raster operation, bitmap colours. */
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define SRCCOPY 0x00CC0020
+#define DIB_RGB_COLORS 0
+
 /* Printing results. */
 #define SP_ERROR (-1)
 #define SP_APPABORT (-2)

@@ -11,9 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "import/adifloop.h"
-#include "import/valuereport.h"
-#include "winlayer/winlayer.h"
+#include "../adifloop.h"
+#include "../valuereport.h"
+#include "winlayer/host.h"
 
 namespace {
 

@@ -1,19 +1,17 @@
-// Where the suite's Windows-style names live on this system: backslashes as
-// separators, drive letters through KESTREL_DRIVE_C ... KESTREL_DRIVE_Z, file
-// names matched without regard to case when the exact name is absent, and
-// the settings directory that holds the profile files.
+// Where the suite's Windows-style names live on this system.
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "winlayer/winlayer.h"
+#include "paths.h"
 
-namespace kswin {
+namespace ksbase {
 namespace {
 
 bool exists(const std::string& path) {
@@ -96,10 +94,22 @@ std::string settingsDirectory() {
   return std::string(user != nullptr && user[0] != '\0' ? user : ".") + "/.kestrel";
 }
 
+std::string dataDirectory() {
+  const char* data = std::getenv("KESTREL_DATA");
+  if (data != nullptr && data[0] != '\0') return data;
+  char self[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length <= 0) return "share/kestrel";
+  std::string program(self, static_cast<std::size_t>(length));
+  const std::size_t slash = program.rfind('/');
+  const std::string bin = slash == std::string::npos ? "." : program.substr(0, slash);
+  return bin + "/../share/kestrel";
+}
+
 std::string profilePath(std::string_view name) {
   const bool hasDirectory = name.find_first_of("/\\:") != std::string_view::npos;
   if (hasDirectory) return mapPath(name);
   return mapPath(settingsDirectory() + "/" + std::string(name));
 }
 
-}  // namespace kswin
+}  // namespace ksbase

@@ -1,7 +1,7 @@
 // The schema tables of the logbook and the reference databases. Each table
 // is checked against the record structs of logschema.h: offsets and widths
 // come from the structs themselves.
-#include "import/logschema.h"
+#include "logschema.h"
 
 namespace {
 

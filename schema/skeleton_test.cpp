@@ -6,14 +6,14 @@
 #include <string>
 
 #include "funct/ksfunct.h"
-#include "import/dbengine.h"
-#include "import/logschema.h"
-#include "recdb/testdb.h"
-#include "winlayer/winlayer.h"
+#include "recdb/dbengine.h"
+#include "logschema.h"
+#include "testing/testdb.h"
+#include "winlayer/host.h"
 
 namespace {
 
-using recdb::testing::TempDir;
+using kstest::TempDir;
 
 TEST(Skeletons, NewLogbookFromSkeletonsOpensUnderItsName) {
   ::setenv("KESTREL_QUIET_DB", "1", 1);

@@ -5,10 +5,10 @@
 // This file holds only the text side (the field tokenizer, reading and
 // writing lines); no window code. countrydb.h beside it moves lines into
 // and out of a country database.
-#ifndef KESTREL_EDITORS_COUNTRYTEXT_H
-#define KESTREL_EDITORS_COUNTRYTEXT_H
+#ifndef KESTREL_SCHEMA_COUNTRYTEXT_H
+#define KESTREL_SCHEMA_COUNTRYTEXT_H
 
-#include "import/logschema.h"
+#include "schema/logschema.h"
 
 #include <cstddef>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "editors/countrytext.h"
+#include "countrytext.h"
 
 #include <gtest/gtest.h>
 

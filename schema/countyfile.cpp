@@ -1,4 +1,4 @@
-#include "import/countyfile.h"
+#include "countyfile.h"
 
 #include <cctype>
 #include <cstring>
@@ -6,7 +6,7 @@
 
 #include "recdb/recdb.h"
 
-namespace ksimport {
+namespace ksschema {
 
 bool parseCountyFile(std::istream& in, std::vector<CountyRecord>& counties, std::string& error) {
   std::string line;
@@ -75,4 +75,4 @@ bool fillCountyDatabase(const std::string& dictDir, const std::string& countyFil
   return filled;
 }
 
-}  // namespace ksimport
+}  // namespace ksschema

@@ -1,16 +1,16 @@
 // The county file shipped in data/ ("ST,NAME" a line, '#' starts a comment)
 // and the county database made from it.
-#ifndef KESTREL_IMPORT_COUNTYFILE_H
-#define KESTREL_IMPORT_COUNTYFILE_H
+#ifndef KESTREL_SCHEMA_COUNTYFILE_H
+#define KESTREL_SCHEMA_COUNTYFILE_H
 
 #include <istream>
 #include <string>
 #include <vector>
 
-#include "import/dbengine.h"
-#include "import/logschema.h"
+#include "recdb/dbengine.h"
+#include "schema/logschema.h"
 
-namespace ksimport {
+namespace ksschema {
 
 // Reads every county of the file. False with `error` naming the line when a
 // line is not "ST,NAME" with a two-letter state and a name that fits.
@@ -27,6 +27,6 @@ bool loadCountyFile(const std::string& path, DB_TASK* task, int db, std::string&
 bool fillCountyDatabase(const std::string& dictDir, const std::string& countyFile,
                         std::string& error);
 
-}  // namespace ksimport
+}  // namespace ksschema
 
 #endif

@@ -1,5 +1,5 @@
-#include "import/logschema.h"
-#include "import/dbengine.h"
+#include "logschema.h"
+#include "recdb/dbengine.h"
 
 #include <gtest/gtest.h>
 

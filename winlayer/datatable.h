@@ -7,8 +7,8 @@
  * at a multiple of their size, and the record is padded to a multiple of 4.
  * Messages that fail return a negative code (DT_ERR_...); the programs that
  * show these errors keep their texts under 65536 + code. */
-#ifndef KESTREL_DETAIL_DATATABLE_H
-#define KESTREL_DETAIL_DATATABLE_H
+#ifndef KESTREL_WINLAYER_DATATABLE_H
+#define KESTREL_WINLAYER_DATATABLE_H
 
 #define DT_CLASS_NAME "DataTableDLL"
 #define DT_LIBRARY_NAME "PVDTBL.DLL"

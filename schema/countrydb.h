@@ -2,11 +2,11 @@
 // database of a task: the import and export of the country editor, and how
 // `kestrel setup` fills "COUNTRY" from the shipped list. No window code:
 // callers show their own messages from the results.
-#ifndef KESTREL_EDITORS_COUNTRYDB_H
-#define KESTREL_EDITORS_COUNTRYDB_H
+#ifndef KESTREL_SCHEMA_COUNTRYDB_H
+#define KESTREL_SCHEMA_COUNTRYDB_H
 
-#include "editors/countrytext.h"
-#include "import/dbengine.h"
+#include "schema/countrytext.h"
+#include "recdb/dbengine.h"
 
 #include <string>
 

@@ -6,8 +6,8 @@
 // buffer (`= {}`) before filling it. Record types are 10000 + n, field
 // numbers 1000 x n + m where m counts the record's fields in order, compound
 // keys after the data fields.
-#ifndef KESTREL_IMPORT_LOGSCHEMA_H
-#define KESTREL_IMPORT_LOGSCHEMA_H
+#ifndef KESTREL_SCHEMA_LOGSCHEMA_H
+#define KESTREL_SCHEMA_LOGSCHEMA_H
 
 #include <cstddef>
 #include <cstdint>

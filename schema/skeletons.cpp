@@ -1,7 +1,7 @@
 // The skeleton writer: the logbook skeletons and the empty reference
 // databases of a dictionary directory. A library of its own (kslogskel), so
 // that programs using only the layouts need not link the engine.
-#include "import/logschema.h"
+#include "logschema.h"
 
 namespace logschema {
 

@@ -8,12 +8,15 @@
  * with dbSelect.
  *
  * Record types are 10000 + n and field numbers 1000 x n + m (see
- * import/logschema.h). Key values are passed as the field's bytes in record
+ * schema/logschema.h). Key values are passed as the field's bytes in record
  * form; a compound key's value is its two fields' bytes at their record
  * widths, one after the other.
+ *
+ * A task belongs to the thread that made it: only that thread may use it
+ * and the databases open in it.
  */
-#ifndef KESTREL_IMPORT_DBENGINE_H
-#define KESTREL_IMPORT_DBENGINE_H
+#ifndef KESTREL_RECDB_DBENGINE_H
+#define KESTREL_RECDB_DBENGINE_H
 
 #include <stdint.h>
 
@@ -26,6 +29,7 @@ typedef int32_t DB_ADDR;        /* data file number in the high byte, row below 
 
 #define DB_CURRENT (-1) /* the database chosen with dbSelect */
 
+#pragma GCC visibility push(default)
 int dbOpenTask(DB_TASK** task); /* makes a task */
 int dbCloseTask(DB_TASK* task);
 int dbOpen(const char* name, const char* mode, DB_TASK* task);
@@ -51,6 +55,7 @@ int dbCurrencySave(void** block, int* size, DB_TASK* task, int db);
 int dbCurrencyRestore(void* block, DB_TASK* task, int db); /* frees block */
 int dbRecordPrepare(int type, DB_TASK* task, int db);
 int dbAfterFind(DB_TASK* task, int db);
+#pragma GCC visibility pop
 
 #ifdef __cplusplus
 }

@@ -1,4 +1,6 @@
-#include "editors/countrytext.h"
+#include "countrytext.h"
+
+#include "base/fields.h"
 
 #include <algorithm>
 #include <climits>
@@ -114,47 +116,38 @@ std::optional<std::string> LineReader::next() {
 
 namespace {
 
-template <std::size_t N>
-void putText(char (&field)[N], const std::string& text) {
-  const std::size_t n = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), n);
-  std::memset(field + n, 0, N - n);
-}
-
-template <std::size_t N>
-std::string getText(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
-}
+using ksbase::fieldText;
+using ksbase::putField;
 
 }  // namespace
 
 CountryRecord toRecord(const CountryLine& line) {
   CountryRecord r{};
-  putText(r.prefix, line.prefix);
-  putText(r.name, line.name);
-  putText(r.continent, line.continent);
-  putText(r.latitude, line.latitude);
-  putText(r.longitude, line.longitude);
+  putField(r.prefix, line.prefix);
+  putField(r.name, line.name);
+  putField(r.continent, line.continent);
+  putField(r.latitude, line.latitude);
+  putField(r.longitude, line.longitude);
   r.cqZone = static_cast<std::int16_t>(line.cqZone);
   r.ituZone = static_cast<std::int16_t>(line.ituZone);
-  putText(r.status, line.status);
-  putText(r.date, line.date);
-  putText(r.prefixList, line.prefixList);
+  putField(r.status, line.status);
+  putField(r.date, line.date);
+  putField(r.prefixList, line.prefixList);
   return r;
 }
 
 CountryLine fromRecord(const CountryRecord& r) {
   CountryLine line;
-  line.prefix = getText(r.prefix);
-  line.name = getText(r.name);
-  line.continent = getText(r.continent);
-  line.latitude = getText(r.latitude);
-  line.longitude = getText(r.longitude);
+  line.prefix = fieldText(r.prefix);
+  line.name = fieldText(r.name);
+  line.continent = fieldText(r.continent);
+  line.latitude = fieldText(r.latitude);
+  line.longitude = fieldText(r.longitude);
   line.cqZone = r.cqZone;
   line.ituZone = r.ituZone;
-  line.status = getText(r.status);
-  line.date = getText(r.date);
-  line.prefixList = getText(r.prefixList);
+  line.status = fieldText(r.status);
+  line.date = fieldText(r.date);
+  line.prefixList = fieldText(r.prefixList);
   return line;
 }
 

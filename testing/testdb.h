@@ -1,6 +1,7 @@
-// Test helpers: temporary directories holding freshly written databases.
-#ifndef KESTREL_RECDB_TESTDB_H
-#define KESTREL_RECDB_TESTDB_H
+// Test helpers: databases freshly written into temporary directories, and
+// contacts to fill them with.
+#ifndef KESTREL_TESTING_TESTDB_H
+#define KESTREL_TESTING_TESTDB_H
 
 #include <gtest/gtest.h>
 
@@ -9,28 +10,13 @@
 #include <filesystem>
 #include <string>
 
-#include "import/dbengine.h"
-#include "import/logschema.h"
+#include "base/fields.h"
+#include "recdb/dbengine.h"
+#include "schema/logschema.h"
 #include "recdb/recdb.h"
+#include "tempdir.h"
 
-namespace recdb::testing {
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "recdb-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+namespace kstest {
 
 // Writes database `base` (path without extension) of `schema`.
 inline void makeDatabase(const recdb::SchemaDef& schema, const std::string& base) {
@@ -42,11 +28,7 @@ inline void makeDatabase(const recdb::SchemaDef& schema, const std::string& base
       << error;
 }
 
-inline void setText(char* field, std::size_t width, const char* text) {
-  std::memset(field, 0, width);
-  std::memcpy(field, text, strnlen(text, width - 1));
-}
-#define KS_SET(field, text) ::recdb::testing::setText(field, sizeof(field), text)
+#define KS_SET(field, text) ::ksbase::putField(field, text)
 
 inline LogRecord contact(const char* call, int day, const char* mode, const char* prefix,
                          int band, int zone) {
@@ -86,6 +68,6 @@ class LogbookTest : public ::testing::Test {
   DB_TASK* task = nullptr;
 };
 
-}  // namespace recdb::testing
+}  // namespace kstest
 
 #endif

@@ -1,4 +1,4 @@
-#include "editors/countrydb.h"
+#include "countrydb.h"
 
 #include <cstdio>
 #include <cstring>
