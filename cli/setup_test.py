@@ -83,6 +83,14 @@ with tempfile.TemporaryDirectory() as top:
     status, out, err = run("lookup", "W1AW")
     expect("lookups work after the repair", status == 0, out + err)
 
+    # Lines too long for a call are skipped with a message; the rest answered.
+    done = subprocess.run([kestrel, "lookup", "-"], env=env, capture_output=True, text=True,
+                          input="W1AW\n" + "A" * 300000 + "\nJA1XX\n")
+    answered = [line.split("\t")[0] for line in done.stdout.splitlines()]
+    expect("long line skipped, others answered",
+           done.returncode == 1 and answered == ["W1AW", "JA1XX"] and
+           "line 2 is longer than 1024 characters" in done.stderr, (answered, done.stderr))
+
     # A settings file that cannot be read is left alone.
     unreadable_home = os.path.join(top, "unreadable")
     os.makedirs(os.path.join(unreadable_home, "KESTREL.INI"))
