@@ -49,7 +49,9 @@ bool isWhole(const Schema& schema, int file, const std::string& path) {
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
   sqlite3* db = nullptr;
   bool whole = false;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+  // Read-write, as the engine opens it: a killed writer's journal is rolled
+  // back first, where a read-only look would take the file for damaged.
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
     whole = true;
     for (const std::string& table : fileTables(schema, file)) {
       sqlite3_stmt* stmt = nullptr;
