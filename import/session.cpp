@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/fields.h"
+#include "detail/tally.h"
 #include "funct/ksfunct.h"
 #include "strings.h"
 #include "recdb/recdb.h"
@@ -232,6 +233,9 @@ bool ImportSession::end(bool cancelled, const LogHeader* header, bool cutShort) 
       return false;
     }
   }
+  // The main program brings the award tallies up to date once an import
+  // is in; each contact was rated above against the tallies as they were.
+  kstally::recomputeTallies(task_);
   frame_.console(message(cutShort ? texts_.error : texts_.complete));
   if (!frame_.reopenDatabases()) return false;
 
