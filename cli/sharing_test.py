@@ -82,6 +82,9 @@ with tempfile.TemporaryDirectory() as top:
     shutil.copy(os.path.join(testdata, "desktop.adi"), desktop)
     big = os.path.join(top, "big.adi")
     subprocess.run([adifsample, "--count", "200000", big], check=True, capture_output=True)
+    # Long enough to still run while other programs try the logbook.
+    huge = os.path.join(top, "huge.adi")
+    subprocess.run([adifsample, "--count", "1000000", huge], check=True, capture_output=True)
 
     # One write, outside bulk work: seen by another process at once, kept
     # when its writer is killed right after.
@@ -150,7 +153,7 @@ with tempfile.TemporaryDirectory() as top:
     # second: a killed import loses at most about a second of them.
     cadence = os.path.join(top, "CADENCE")
     status, out, err = run("import", "adif", cadence, desktop)
-    process = start("import", "adif", cadence, big)
+    process = start("import", "adif", cadence, huge)
     seen, changes, last_change = contacts(cadence), [], None
     deadline = time.monotonic() + 60
     while time.monotonic() < deadline and process.poll() is None and len(changes) < 8:
@@ -207,7 +210,7 @@ with tempfile.TemporaryDirectory() as top:
 
     # --new beside a running import: refused, the logbook untouched.
     busy = os.path.join(top, "BUSY")
-    importing = start("import", "adif", busy, big, "--new")
+    importing = start("import", "adif", busy, huge, "--new")
     for _ in range(100):
         if os.path.exists(busy + ".DBD") and contacts(busy) > 0:
             break
