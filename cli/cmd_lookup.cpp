@@ -1,8 +1,10 @@
 // kestrel lookup: the country, zones and position of a callsign on a day,
 // through the prefix library over the dictionary's country database.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -178,6 +180,59 @@ class CountryDatabase {
   DB_TASK* task_ = nullptr;
 };
 
+// Calls come one a line; no sane line is long, so a longer one is skipped
+// without being kept.
+constexpr std::size_t kMaxLine = 1024;
+
+// Lines of standard input, read in blocks. Before it waits for more input
+// the engine's read snapshot is let go, so that a lookup left waiting on a
+// terminal or a slow pipe never holds up a program writing the database.
+class LineReader {
+ public:
+  enum class Result { Line, TooLong, End };
+  Result next(std::string& line) {
+    line.clear();
+    bool tooLong = false;
+    for (;;) {
+      if (at_ == size_) {
+        std::fflush(stdout);
+        dbIdle();
+        ssize_t n;
+        do n = ::read(STDIN_FILENO, buffer_, sizeof buffer_);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+          if (line.empty() && !tooLong) return Result::End;
+          ++number_;
+          return tooLong ? Result::TooLong : Result::Line;
+        }
+        at_ = 0;
+        size_ = static_cast<std::size_t>(n);
+      }
+      const char* start = buffer_ + at_;
+      const void* found = std::memchr(start, '\n', size_ - at_);
+      const std::size_t take =
+          found ? static_cast<std::size_t>(static_cast<const char*>(found) - start) : size_ - at_;
+      if (!tooLong && line.size() + take <= kMaxLine) line.append(start, take);
+      else {
+        tooLong = true;
+        line.clear();
+      }
+      at_ += take;
+      if (found) {
+        ++at_;
+        ++number_;
+        return tooLong ? Result::TooLong : Result::Line;
+      }
+    }
+  }
+  long lineNumber() const { return number_; }
+
+ private:
+  char buffer_[1 << 16];
+  std::size_t at_ = 0, size_ = 0;
+  long number_ = 0;
+};
+
 }  // namespace
 
 int runLookup(std::span<char*> args) {
@@ -209,9 +264,18 @@ int runLookup(std::span<char*> args) {
     printBlock(a);
     return a.found ? kOk : kFailed;
   }
-  std::string line;
   int status = kOk;
-  while (std::getline(std::cin, line)) {
+  LineReader input;
+  std::string line;
+  for (;;) {
+    const LineReader::Result got = input.next(line);
+    if (got == LineReader::Result::End) break;
+    if (got == LineReader::Result::TooLong) {
+      std::fprintf(stderr, "kestrel lookup: line %ld is longer than %zu characters; skipped\n",
+                   input.lineNumber(), kMaxLine);
+      status = kFailed;
+      continue;
+    }
     std::istringstream words(line);
     std::string call, when;
     words >> call >> when;

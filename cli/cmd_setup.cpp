@@ -1,12 +1,18 @@
 // kestrel setup: makes the settings and dictionary directories, the logbook
 // skeletons, the reference databases and the settings file's defaults.
 // Safe to run again: nothing the user made or changed is replaced.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "base/paths.h"
 #include "commands.h"
@@ -90,6 +96,92 @@ bool referenceExists(const std::string& dir, const char* name) {
   return false;
 }
 
+// Whether the file `path`, when it is there, can be read to its end.
+bool readable(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT;
+  char block[4096];
+  ssize_t n;
+  while ((n = ::read(fd, block, sizeof block)) > 0 || (n < 0 && errno == EINTR)) {
+  }
+  ::close(fd);
+  return n == 0;
+}
+
+// The records of database `base` (path without extension), or -1 with the
+// reason when it cannot be opened or read.
+long countRecords(const std::string& base, std::string& why) {
+  DB_TASK* task = nullptr;
+  if (dbOpenTask(&task) != RECDB_OK) return -1;
+  long count = -1;
+  if (int rc = dbOpen(base.c_str(), "o", task); rc != RECDB_OK) {
+    why = dbLastError();
+  } else {
+    count = 0;
+    int step = dbRecordFirst(10000, task, 0);
+    for (; step == RECDB_OK; step = dbRecordNext(task, 0)) ++count;
+    if (step != RECDB_END) {
+      why = dbResultText(step);
+      count = -1;
+    }
+  }
+  dbCloseTask(task);
+  return count;
+}
+
+// Moves the files `names` from `from` into `to`, in that order (the
+// dictionary last: a database whose dictionary is missing was never
+// finished), replacing what is there.
+bool moveInto(const fs::path& from, const fs::path& to, const std::vector<std::string>& names,
+              std::string& error) {
+  for (const std::string& name : names) {
+    if (!pathExists(from / name)) continue;
+    if (std::rename((from / name).c_str(), (to / name).c_str()) != 0) {
+      error = "cannot move " + name + " into " + to.string();
+      return false;
+    }
+  }
+  return true;
+}
+
+// A fresh directory inside the dictionary directory to make files in
+// before they are whole.
+fs::path workDirectory(const std::string& dict, const std::string& what) {
+  fs::path work = fs::path(dict) / (".setup-" + what);
+  std::error_code ignored;
+  fs::remove_all(work, ignored);
+  fs::create_directories(work, ignored);
+  return work;
+}
+
+std::vector<std::string> filesOf(const std::string& name) {
+  return {name + ".DAT", name + ".KEY", name + ".DBD"};
+}
+
+// Makes the reference database `ref` whole in a work directory, then moves
+// it in. The files of a broken one are replaced.
+bool makeReference(const std::string& dict, const ReferenceDatabase& ref, std::string& message) {
+  const fs::path work = workDirectory(dict, ref.name);
+  std::string error;
+  message = "empty";
+  bool made = logschema::writeReferenceDatabase(ref.schema(), work.string(), ref.name, error) ==
+              RECDB_OK;
+  if (!made) message = error;
+  if (made && ref.fill != nullptr && !ref.fill(work.string(), message)) made = false;
+  // The old dictionary goes first, so that no half-replaced database looks whole.
+  if (made) {
+    std::error_code ignored;
+    fs::remove(fs::path(dict) / (std::string(ref.name) + ".DBD"), ignored);
+    for (const char* extension : {".DAT-journal", ".KEY-journal"})
+      fs::remove(fs::path(dict) / (std::string(ref.name) + extension), ignored);
+    made = moveInto(work, dict, filesOf(ref.name), error);
+    if (!made) message = error;
+  }
+  std::error_code ignored;
+  fs::remove_all(work, ignored);
+  return made;
+}
+
 int fail(const std::string& message) {
   std::fprintf(stderr, "kestrel setup: %s\n", message.c_str());
   return kFailed;
@@ -106,6 +198,12 @@ int runSetup(std::span<char*> args) {
   const fs::path settings = ksbase::settingsDirectory();
   fs::create_directories(settings, ec);
   if (ec) return fail("cannot make " + settings.string() + ": " + ec.message());
+  // A settings file that cannot be read would look empty and be written
+  // anew, losing the user's own sections.
+  const std::string ini = ksbase::profilePath(kIni);
+  if (!readable(ini))
+    return fail("cannot read " + ini + "; it was left as it is. Make it readable (or move it "
+                "away) and run kestrel setup again");
 
   // The dictionary directory: as given; else the one already configured;
   // else the default beside the settings.
@@ -122,24 +220,44 @@ int runSetup(std::span<char*> args) {
   if (ec) return fail("cannot make " + dict + ": " + ec.message());
   std::printf("dictionary directory %s\n", dict.c_str());
 
+  // The skeletons are made whole aside and moved in, the dictionary last.
   std::string error;
-  if (logschema::writeLogbookSkeletons(dict, error) != RECDB_OK) return fail(error);
+  {
+    const fs::path work = workDirectory(dict, "skeletons");
+    std::vector<std::string> skeletons(std::begin(kLogSkeletons) + 1, std::end(kLogSkeletons));
+    skeletons.push_back(kLogSkeletons[0]);
+    const bool made = logschema::writeLogbookSkeletons(work.string(), error) == RECDB_OK &&
+                      moveInto(work, dict, skeletons, error);
+    fs::remove_all(work, ec);
+    if (!made) return fail(error);
+  }
   std::printf("  wrote the logbook skeletons LOGDBD.SKL ... LOGK02.SKL\n");
 
   for (const ReferenceDatabase& ref : referenceDatabases) {
+    const std::string base = dict + "/" + ref.name;
+    std::string why;
     if (referenceExists(dict, ref.name)) {
-      std::printf("  kept %s (already there)\n", ref.name);
-      continue;
+      // Kept only when it opens, reads to its end and, when it is one the
+      // suite fills, holds records.
+      const long records = countRecords(base, why);
+      if (records > 0 || (records == 0 && ref.fill == nullptr)) {
+        std::printf("  kept %s (already there, %ld records)\n", ref.name, records);
+        continue;
+      }
+      if (records == 0) why = "no records";
+      if (const long holder = dbInUse(base.c_str()); holder > 0)
+        return fail(std::string(ref.name) + " is damaged (" + why + ") but open in process " +
+                    std::to_string(holder) + "; close that program and run kestrel setup again");
     }
-    if (logschema::writeReferenceDatabase(ref.schema(), dict, ref.name, error) != RECDB_OK)
-      return fail(error);
-    std::string message = "empty";
-    if (ref.fill != nullptr && !ref.fill(dict, message))
-      return fail(std::string(ref.name) + ": " + message);
-    std::printf("  made %s (%s)\n", ref.name, message.c_str());
+    std::string message;
+    if (!makeReference(dict, ref, message)) return fail(std::string(ref.name) + ": " + message);
+    if (why.empty())
+      std::printf("  made %s (%s)\n", ref.name, message.c_str());
+    else
+      std::printf("  made %s anew (%s) in place of a damaged one (%s)\n", ref.name,
+                  message.c_str(), why.c_str());
   }
 
-  const std::string ini = ksbase::profilePath(kIni);
   const std::string dictPath = dict + "/";
   if (configured != dictPath) {
     if (!WritePrivateProfileString("Database", "DictPath", dictPath.c_str(), kIni))

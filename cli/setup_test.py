@@ -68,6 +68,54 @@ with tempfile.TemporaryDirectory() as top:
     expect("DateFormat kept", "DateFormat=2" in text and "DateFormat=0" not in text, text)
     expect("DictPath kept", f"DictPath={dictdir}/" in text, text)
 
+    # Setup killed part way, then run again: the dictionary works.
+    import signal
+    import time
+    for n, delay in enumerate((0.05, 0.15, 0.3, 0.6, 1.0, 1.5)):
+        killed_env = dict(env, KESTREL_HOME=os.path.join(top, f"killed{n}"))
+        where = os.path.join(top, f"killeddict{n}")
+        process = subprocess.Popen([kestrel, "setup", where], env=killed_env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(delay)
+        process.send_signal(signal.SIGKILL)
+        process.wait()
+        done = subprocess.run([kestrel, "setup", where], env=killed_env, capture_output=True,
+                              text=True)
+        expect(f"setup killed after {delay} s: rerun succeeds", done.returncode == 0,
+               done.stdout + done.stderr)
+        done = subprocess.run([kestrel, "lookup", "W1AW"], env=killed_env, capture_output=True,
+                              text=True)
+        expect(f"setup killed after {delay} s: lookups work",
+               done.returncode == 0 and "Country" in done.stdout, done.stdout + done.stderr)
+        leftovers = [name for name in os.listdir(where) if name.startswith(".setup-")]
+        expect(f"setup killed after {delay} s: no work left behind", not leftovers, leftovers)
+
+    # A country database broken behind setup's back is made anew, not kept.
+    with open(os.path.join(dictdir, "COUNTRY.DAT"), "wb"):
+        pass
+    status, out, err = run("setup")
+    expect("a damaged COUNTRY is made anew", status == 0 and "made COUNTRY anew" in out, out + err)
+    status, out, err = run("lookup", "W1AW")
+    expect("lookups work after the repair", status == 0, out + err)
+
+    # Lines too long for a call are skipped with a message; the rest answered.
+    done = subprocess.run([kestrel, "lookup", "-"], env=env, capture_output=True, text=True,
+                          input="W1AW\n" + "A" * 300000 + "\nJA1XX\n")
+    answered = [line.split("\t")[0] for line in done.stdout.splitlines()]
+    expect("long line skipped, others answered",
+           done.returncode == 1 and answered == ["W1AW", "JA1XX"] and
+           "line 2 is longer than 1024 characters" in done.stderr, (answered, done.stderr))
+
+    # A settings file that cannot be read is left alone.
+    unreadable_home = os.path.join(top, "unreadable")
+    os.makedirs(os.path.join(unreadable_home, "KESTREL.INI"))
+    done = subprocess.run([kestrel, "setup", dictdir], capture_output=True, text=True,
+                          env=dict(env, KESTREL_HOME=unreadable_home))
+    expect("unreadable KESTREL.INI refused", done.returncode == 1 and "cannot read" in done.stderr,
+           done.stderr)
+    expect("unreadable KESTREL.INI untouched",
+           os.path.isdir(os.path.join(unreadable_home, "KESTREL.INI")))
+
     status, out, err = run("setup", "a", "b")
     expect("two directories is a usage error", status == 2, err)
     status, out, err = run("help", "setup")

@@ -275,7 +275,15 @@ int recomputeTallies(DB_TASK* task, Summary* summary) {
     int size = 0;
     if (dbCurrencySave(&position, &size, task, 0) != RECDB_OK) position = nullptr;
     int rc = upkeep.count(s);
-    if (rc == RECDB_OK) rc = upkeep.write(s);
+    // Every tally is written: one commit for them all, not one each.
+    if (rc == RECDB_OK) {
+      rc = dbBulkBegin(task, 0);
+      if (rc == RECDB_OK) {
+        rc = upkeep.write(s);
+        const int ended = dbBulkEnd(task, 0);
+        if (rc == RECDB_OK) rc = ended;
+      }
+    }
     if (position != nullptr) dbCurrencyRestore(position, task, 0);
     return rc;
   } catch (...) {

@@ -1,5 +1,8 @@
 #include "adifimport.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -23,11 +26,15 @@ struct FileCloser {
 
 ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServices& services,
                      AdifSettings settings, const std::string& path) {
-  if (!FileExists(path.c_str())) {
+  // Only a name that is not there is "no such file"; a directory, a FIFO (which
+  // would wait for a writer) or a file that cannot be read cannot be opened.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
     MessageBox(window, messageWith(12, path).c_str(), nullptr, MB_OK | MB_ICONWARNING);
     return ImportEnd::NotStarted;
   }
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, FileCloser> file(
+      S_ISREG(st.st_mode) ? std::fopen(path.c_str(), "rb") : nullptr);
   if (!file) {
     MessageBox(window, messageWith(16, path).c_str(), nullptr, MB_OK | MB_ICONWARNING);
     return ImportEnd::NotStarted;
@@ -76,7 +83,8 @@ ImportEnd importAdif(HWND window, DB_TASK* task, ImportFrame& frame, RecordServi
     session.abandon();
     return ImportEnd::Failed;
   }
-  session.end(cancelled, haveHeader ? &header : nullptr, end == LoopEnd::ReadError);
+  if (!session.end(cancelled, haveHeader ? &header : nullptr, end == LoopEnd::ReadError))
+    return ImportEnd::Failed;
   if (cancelled) return ImportEnd::Cancelled;
   return end == LoopEnd::ReadError ? ImportEnd::Failed : ImportEnd::Completed;
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <string>
 
 #include "funct/ksfunct.h"
@@ -53,6 +54,17 @@ bool ask(int id, const std::string& file, const char* caption, UINT extra = 0) {
                     MB_YESNO | MB_ICONQUESTION | extra) == IDYES;
 }
 
+// Whether another program has the logbook `base` open: then its files are
+// neither replaced nor removed (the user is told who has it).
+bool inUse(const std::string& base) {
+  const long holder = dbInUse(base.c_str());
+  if (holder <= 0) return false;
+  char text[512];
+  std::snprintf(text, sizeof text, message(kInUseMessage), base.c_str(), holder);
+  MessageBox(state().window, text, nullptr, MB_OK | MB_ICONWARNING);
+  return true;
+}
+
 void refuseReference() {
   MessageBox(state().window, message(115), nullptr, MB_OK | MB_ICONWARNING);
 }
@@ -84,14 +96,16 @@ void forget() {
   s.files = {};
 }
 
-// Makes the six files of a new logbook from the skeletons.
+// Makes the six files of a new logbook from the skeletons. The dictionary
+// goes first and comes back last: a logbook whose making was cut short has
+// none, so it is never taken for a whole one.
 bool copySkeletons(const LogbookNames& names) {
   HWND window = state().window;
-  if (!CopyDictionary(window, skeleton(0).c_str(), names.files[0].c_str())) return false;
+  if (FileExists(names.files[0].c_str()) && !KSDeleteFile(names.files[0].c_str())) return false;
   for (size_t i = 1; i < names.files.size(); ++i)
     if (!KSCopyFile(window, skeleton(static_cast<int>(i)).c_str(), names.files[i].c_str()))
       return false;
-  return true;
+  return CopyDictionary(window, skeleton(0).c_str(), names.files[0].c_str()) != 0;
 }
 
 // The key builder: beside this program, else wherever the shell finds it.
@@ -145,6 +159,7 @@ void openLogbook(const std::string& path, bool isNew) {
       closeLogbook();
     }
   }
+  if (isNew && inUse(names.base)) return;
   if (isNew && FileExists(names.files[kDat].c_str()) &&
       !ask(2, names.files[kDat], "Logbook Exists", MB_DEFBUTTON2))
     return;
@@ -153,11 +168,21 @@ void openLogbook(const std::string& path, bool isNew) {
   if (offeredUpgrade(names)) return;
 
   if (dbOpen(names.base.c_str(), "o", s.task) != RECDB_OK) return;
-  // An opened logbook's header is read by each import as it starts.
+  // An opened logbook's header is read by each import as it starts. It goes
+  // in with the emptying, in one commit, so no logbook is ever without it.
   if (isNew) {
-    for (int file : kLogInitOrder) dbInitFile(file, s.task, 0);
+    bool made = dbBulkBegin(s.task, 0) == RECDB_OK;
+    for (int file : kLogInitOrder) made = made && dbInitFile(file, s.task, 0) == RECDB_OK;
     LogHeader header = newLogHeader();
-    dbRecordCreate(kLogHeaderType, &header, s.task, 0);
+    made = made && dbRecordCreate(kLogHeaderType, &header, s.task, 0) == RECDB_OK;
+    made = dbBulkEnd(s.task, 0) == RECDB_OK && made;
+    if (!made) {
+      const std::string why = dbLastError();
+      MessageBox(s.window, (std::string(message(21)) + (why.empty() ? "" : "\n" + why)).c_str(),
+                 nullptr, MB_OK | MB_ICONWARNING);
+      dbClose(s.task);
+      return;
+    }
   }
   if (!openReferences()) return;
   s.logbookOpen = true;
@@ -205,6 +230,7 @@ int renameLogbook() {
     MessageBox(s.window, message(4), nullptr, MB_OK | MB_ICONWARNING);
     return 2;
   }
+  if (inUse(s.basePath) || inUse(to.base)) return 2;
   const std::array<std::string, 6> from = s.files;
   closeLogbook();
 

@@ -273,7 +273,8 @@ int hourOffsetOf(int timeZone, int otherZone) {
 bool readSettings(Settings& settings) {
   char text[PATH_MAX] = {};
   GetPrivateProfileString("Database", "DictPath", "Not Found", text, sizeof text, "KESTREL.INI");
-  if (std::strcmp(text, "Not Found") == 0) return false;
+  // Without a dictionary directory nothing can be opened or made.
+  if (std::strcmp(text, "Not Found") == 0 || text[0] == '\0') return false;
   settings.dictPath = text;
   GetPrivateProfileString("Settings", "PowerLevel", "0", text, 5, "KESTREL.INI");
   settings.powerLevel = text;
@@ -357,6 +358,8 @@ HWND startImportProgram(const ProgramOptions& options) {
     DestroyWindow(window);
     return nullptr;
   }
+  // Read snapshots end whenever the program waits for the user.
+  SetWaitHook(dbIdle);
   enableLogbookItems(false);
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);

@@ -277,9 +277,13 @@ TEST_F(ProgramTest, CancelKeepsTheContactsStoredSoFar) {
   host_.queueFile(adif(40));
   kswin::chooseMenuItem(window, menu::kAdif);
   EXPECT_EQ(lastImportEnd(), ImportEnd::Cancelled);
+  // The count said is the count committed, which the logbook holds below.
   EXPECT_EQ(consoleText(),
-            "Beginning ADIF File Import.\r\nADIF Import terminated at user request.\r\n");
-  EXPECT_EQ(copied, "Beginning ADIF File Import.\nADIF Import terminated at user request.\n");
+            "Beginning ADIF File Import.\r\nADIF Import terminated at user request.\r\n"
+            "7 records stored.\r\n");
+  EXPECT_EQ(copied,
+            "Beginning ADIF File Import.\nADIF Import terminated at user request.\n"
+            "7 records stored.\n");
   EXPECT_EQ(host_.boxes().back().caption, "Import Aborted");
   EXPECT_TRUE(IsWindowEnabled(window));
   finish(window);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "base/fields.h"
@@ -115,9 +116,34 @@ bool ImportSession::begin(const std::string& importedFile) {
     case Importer::Rtty: tagForLabels_ = ask(window_, 72, "Tags for Labels"); break;
     case Importer::Other: break;
   }
+  // The contacts go in batches committed at least once a second; what a
+  // kill loses is at most the last of them.
+  if (dbBulkBegin(task_, 0) != RECDB_OK) {
+    dbFailure();
+    closeFiles();
+    MessageBox(window_, message(21), "Import", MB_OK);
+    return false;
+  }
+  storedBefore_ = dbStoredCount(task_, 0);
   frame_.showProgress(true);
   frame_.console(message(texts_.beginning));
   return true;
+}
+
+long ImportSession::stored() const {
+  const long now = dbStoredCount(task_, 0);
+  return now < 0 || storedBefore_ < 0 ? 0 : now - storedBefore_;
+}
+
+void ImportSession::dbFailure() {
+  const std::string why = dbLastError();
+  if (!why.empty()) frame_.console(why + "\n");
+}
+
+void ImportSession::reportStored() {
+  char line[128];
+  std::snprintf(line, sizeof line, message(kStoredMessage), stored());
+  frame_.console(line);
 }
 
 bool ImportSession::storeKeys(const LogRecord& r) {
@@ -158,6 +184,7 @@ bool ImportSession::complete(const LogRecord& record, std::span<const int> error
   }
   if (dbRecordCreate(kLogRecordType, &record, task_, 0) != RECDB_OK || !storeKeys(record)) {
     frame_.console(message(texts_.error));
+    dbFailure();
     closeFiles();
     MessageBox(window_, message(21), "Import", MB_OK);
     return false;
@@ -168,32 +195,50 @@ bool ImportSession::complete(const LogRecord& record, std::span<const int> error
 void ImportSession::abandon() {
   closeFiles();
   frame_.showProgress(false);
+  // What went in before the failure is kept, and said.
+  if (dbBulkEnd(task_, 0) != RECDB_OK) dbFailure();
+  reportStored();
 }
 
-void ImportSession::end(bool cancelled, const LogHeader* header, bool cutShort) {
+bool ImportSession::end(bool cancelled, const LogHeader* header, bool cutShort) {
   const bool reportWritten = report_ != nullptr;
   closeFiles();
   frame_.showProgress(false);
+  // Nothing is said stored before it is.
+  if (dbBulkEnd(task_, 0) != RECDB_OK) {
+    frame_.console(message(texts_.error));
+    dbFailure();
+    reportStored();
+    MessageBox(window_, message(21), "Import", MB_OK);
+    return false;
+  }
   if (cancelled) {
     frame_.console(message(texts_.cancelled));
+    reportStored();
     MessageBox(window_, message(15), "Import Aborted", MB_OK | MB_ICONWARNING);
-    return;
+    return true;
   }
+  const long imported = stored();
   frame_.rebuildKeys();
   if (header) {
     LogHeader found{};
     const char marker[4] = {'X', 'X', 'X', '\0'};
     if (dbKeyFind(logfield::kHeaderMarker, marker, task_, 0) == RECDB_OK &&
-        dbRecordRead(&found, task_, 0) == RECDB_OK)
-      dbRecordWrite(header, task_, 0);
+        dbRecordRead(&found, task_, 0) == RECDB_OK &&
+        dbRecordWrite(header, task_, 0) != RECDB_OK) {
+      frame_.console(message(texts_.error));
+      dbFailure();
+      reportStored();
+      MessageBox(window_, message(21), "Import", MB_OK);
+      return false;
+    }
   }
   // The main program brings the award tallies up to date once an import
   // is in; each contact was rated above against the tallies as they were.
   kstally::recomputeTallies(task_);
   frame_.console(message(cutShort ? texts_.error : texts_.complete));
-  if (!frame_.reopenDatabases()) return;
+  if (!frame_.reopenDatabases()) return false;
 
-  const long imported = recordsRead_ - recordsInError_;
   char summary[512];
   if (recordsInError_ > 0) {
     std::snprintf(summary, sizeof summary, message(20), imported, recordsInError_,
@@ -208,6 +253,7 @@ void ImportSession::end(bool cancelled, const LogHeader* header, bool cutShort) 
   if (reportWritten && imported > 0 && asked &&
       MessageBox(window_, message(48), "Value Report", MB_YESNO | MB_ICONQUESTION) == IDYES)
     frame_.showReport(reportName_);
+  return true;
 }
 
 long FindCounty(DB_TASK* task, const char* state, const char* county) {

@@ -92,12 +92,16 @@ class ImportSession {
   // `header` is the logbook header read at the start (null when there was
   // none: then it is not written back). `cutShort` says the input could not
   // be read to its end: what was stored is kept and closed as usual, but the
-  // console says the import ended on an error.
-  void end(bool cancelled, const LogHeader* header, bool cutShort = false);
+  // console says the import ended on an error. False when what was read
+  // could not all be stored (the console says how many contacts were).
+  bool end(bool cancelled, const LogHeader* header, bool cutShort = false);
 
-  // After complete() refused to go on: closes the files and removes the
-  // progress dialog; nothing else is done.
+  // After complete() refused to go on: closes the files, removes the
+  // progress dialog and says how many contacts are stored.
   void abandon();
+
+  // Contacts of this import committed to the logbook so far.
+  long stored() const;
 
   long recordsRead() const { return recordsRead_; }
   long recordsInError() const { return recordsInError_; }
@@ -108,6 +112,9 @@ class ImportSession {
   bool storeKeys(const LogRecord& record);
   void closeFiles();
   void warn(int message, const std::string& file, const char* caption);
+  // Shows on the console what the engine said about its last failure.
+  void dbFailure();
+  void reportStored();
 
   HWND window_;
   DB_TASK* task_;
@@ -123,6 +130,7 @@ class ImportSession {
   bool tagForLabels_ = false;
   long recordsRead_ = 0;
   long recordsInError_ = 0;
+  long storedBefore_ = -1;
 };
 
 // The database address of a county of the county database (database 2), or

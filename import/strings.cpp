@@ -47,6 +47,8 @@ constexpr Entry kMessages[] = {
     {123,
      "Do you wish to generate a report which indicates the\nvalue of all imported contacts for "
      "standard awards?\n(Typically used for contest type imports)."},
+    {200, "%ld records stored.\n"},
+    {201, "%s is open in another program (process %ld).\nIt was left as it is."},
 };
 
 }  // namespace

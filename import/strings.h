@@ -6,6 +6,13 @@
 
 namespace ksimport {
 
+// The console line saying how many contacts an import that ended early
+// stored.
+inline constexpr int kStoredMessage = 200;
+// A logbook another program has open is not replaced: its path and the
+// other program's process id.
+inline constexpr int kInUseMessage = 201;
+
 // The text of message `id`; an unknown number gives the empty text.
 const char* message(int id);
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -68,8 +69,28 @@ class Rebuild : public LogbookTest {
 TEST_F(Rebuild, RepairsALogbookWhoseKeyFilesWereEmptied) {
   fill();
   ASSERT_EQ(dbClose(task), RECDB_OK);
-  for (const char* file : {"LOG.KEY", "LOG.K01", "LOG.K02"})
-    std::filesystem::resize_file(dir / file, 0);
+  std::filesystem::resize_file(dir / "LOG.KEY", 0);
+  std::filesystem::remove(dir / "LOG.K01");
+  {  // a key file that lost one of its tables
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "LOG.K02").c_str(), &db), SQLITE_OK);
+    char* table = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' LIMIT 1", -1,
+                       &stmt, nullptr);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    table = sqlite3_mprintf("DROP TABLE %s", sqlite3_column_text(stmt, 0));
+    sqlite3_finalize(stmt);
+    EXPECT_EQ(sqlite3_exec(db, table, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_free(table);
+    sqlite3_close(db);
+  }
+  // Such a logbook is refused until its key files are made anew.
+  ASSERT_EQ(dbOpen(base().c_str(), "o", task), RECDB_E_FILE);
+  std::vector<std::string> remade;
+  std::string error;
+  ASSERT_EQ(recdb::repairKeyFiles(base(), remade, error), RECDB_OK) << error;
+  EXPECT_EQ(remade.size(), 3u);
   ASSERT_EQ(dbOpen(base().c_str(), "o", task), RECDB_OK);
   EXPECT_EQ(dbKeyFind(logfield::kMode, "CW", task, 0), RECDB_NOTFOUND);
 
@@ -152,6 +173,61 @@ TEST_F(Rebuild, DropsEntriesOfRecordsThatAreGone) {
       << host.boxes()[0].text;
   EXPECT_EQ(dbKeyFind(logfield::kMode, "CW", task, 0), RECDB_NOTFOUND);
   EXPECT_EQ(dbKeyFind(logfield::kHeaderMarker, "XXX", task, 0), RECDB_OK);
+}
+
+TEST_F(Rebuild, PutsBackAMissingHeader) {
+  fillSound();
+  ASSERT_EQ(dbKeyFind(logfield::kHeaderMarker, "XXX", task, 0), RECDB_OK);
+  ASSERT_EQ(dbDelete(task, 0), RECDB_OK);
+  kskeybld::Report report = kskeybld::rebuild(task, {});
+  EXPECT_EQ(report.result, RECDB_OK) << report.failure;
+  EXPECT_TRUE(report.headerRestored);
+  EXPECT_NE(report.text().find("header was missing"), std::string::npos) << report.text();
+  LogHeader header{};
+  ASSERT_EQ(dbKeyFind(logfield::kHeaderMarker, "XXX", task, 0), RECDB_OK);
+  ASSERT_EQ(dbRecordRead(&header, task, 0), RECDB_OK);
+  EXPECT_EQ(header.value1, newLogHeader().value1);
+  EXPECT_FALSE(kskeybld::rebuild(task, {}).rebuilt);
+}
+
+// Records larger than a contact, keys of other shapes: each reference
+// database is checked and rebuilt through buffers of its own record size.
+TEST(RebuildReference, EveryReferenceDatabaseIsCheckedAndRebuilt) {
+  ::setenv("KESTREL_QUIET_DB", "1", 1);
+  const recdb::SchemaDef* schemas[] = {&logschema::country(), &logschema::iota(),
+                                       &logschema::qslManager(), &logschema::county()};
+  for (const recdb::SchemaDef* schema : schemas) {
+    SCOPED_TRACE(schema->name);
+    TempDir dir;
+    makeDatabase(*schema, dir / "REF");
+    DB_TASK* task = nullptr;
+    ASSERT_EQ(dbOpenTask(&task), RECDB_OK);
+    ASSERT_EQ(dbOpen((dir / "REF").c_str(), "o", task), RECDB_OK);
+    std::vector<std::uint8_t> record(1024, 0);
+    for (int i = 0; i < 3; ++i) {
+      std::fill(record.begin(), record.end(), static_cast<std::uint8_t>('A' + i));
+      for (std::size_t at = 1; at < record.size(); at += 2) record[at] = 0;  // short texts
+      ASSERT_EQ(dbRecordCreate(10000, record.data(), task, 0), RECDB_OK);
+    }
+    kskeybld::Report sound = kskeybld::rebuild(task, {});
+    EXPECT_EQ(sound.result, RECDB_OK) << sound.failure;
+    EXPECT_FALSE(sound.rebuilt);
+    EXPECT_EQ(sound.records, 3);
+    ASSERT_EQ(dbClose(task), RECDB_OK);
+
+    std::filesystem::resize_file(dir / "REF.KEY", 0);
+    std::vector<std::string> remade;
+    std::string error;
+    ASSERT_EQ(recdb::repairKeyFiles(dir / "REF", remade, error), RECDB_OK) << error;
+    ASSERT_EQ(remade.size(), 1u);
+    ASSERT_EQ(dbOpen((dir / "REF").c_str(), "o", task), RECDB_OK);
+    kskeybld::Report rebuilt = kskeybld::rebuild(task, {});
+    EXPECT_EQ(rebuilt.result, RECDB_OK) << rebuilt.failure;
+    EXPECT_TRUE(rebuilt.rebuilt);
+    EXPECT_GE(rebuilt.restored, 3);
+    EXPECT_FALSE(kskeybld::rebuild(task, {}).rebuilt);
+    EXPECT_EQ(dbCloseTask(task), RECDB_OK);
+  }
 }
 
 }  // namespace

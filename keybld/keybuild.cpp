@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "recdb/dbengine.h"
 #include "kskeybld.h"
@@ -20,7 +21,10 @@ void usage(std::FILE* out) {
                "and, when any key is damaged, rebuilds them all from the records and\n"
                "says how many key entries it restored or removed. Run it when a\n"
                "logbook's searches miss contacts that are there, or after its key files\n"
-               "(.KEY, .K01, .K02) were lost or damaged. Nothing but the keys changes.\n");
+               "(.KEY, .K01, .K02) were lost or damaged: missing or cut-short key files\n"
+               "are made anew. A logbook without its header record gets a new one.\n"
+               "The reference databases (COUNTRY, USCOUNTY, QSLMGR, IOTA) are checked\n"
+               "the same way. Nothing but the keys and the header changes.\n");
 }
 
 }  // namespace
@@ -38,10 +42,22 @@ int main(int argc, char** argv) {
   if (name.size() > 4 && (name.ends_with(".DBD") || name.ends_with(".dbd")))
     name.resize(name.size() - 4);
 
+  // Key files that were lost or cut short are made anew first; the rebuild
+  // then fills them from the records.
+  std::vector<std::string> remade;
+  std::string error;
+  if (int rc = recdb::repairKeyFiles(name, remade, error); rc != RECDB_OK) {
+    std::fprintf(stderr, "keybuild: %s\n", error.c_str());
+    return 1;
+  }
+  for (const std::string& file : remade) std::printf("Key file %s made anew.\n", file.c_str());
+
   DB_TASK* task = nullptr;
   if (dbOpenTask(&task) != RECDB_OK) return 1;
   if (int rc = dbOpen(name.c_str(), "o", task); rc != RECDB_OK) {
-    std::fprintf(stderr, "keybuild: cannot open %s: %s\n", name.c_str(), dbResultText(rc));
+    const char* why = dbLastError();
+    std::fprintf(stderr, "keybuild: cannot open %s: %s\n", name.c_str(),
+                 why[0] != '\0' ? why : dbResultText(rc));
     dbCloseTask(task);
     return 1;
   }

@@ -3,8 +3,10 @@
  * Export table (ordinal order):
  *    2 RebuildKeys
  *
- * RebuildKeys(window, task) checks the keys of database 0 of `task` against
- * its records (reading only) and, when any key is damaged, rebuilds them all:
+ * RebuildKeys(window, task) checks the keys of database 0 of `task` (a
+ * logbook or a reference database) against its records (reading only) and,
+ * when any key is damaged or a logbook lacks its header record, rebuilds
+ * them all (and puts a new header in):
  * every record gets its automatic keys back, and the optional keys by the rules
  * the suite stores them under (state keys for a valid state under a US
  * prefix, grid keys for a grid on a VHF/UHF band, the county key for a
@@ -43,9 +45,13 @@ struct Report {
   long removed = 0;    // optional entries a record had against the rules
   long refused = 0;    // unique values held by an earlier record: left out
   long stray = 0;      // entries that pointed at no record, or twice at one
+  bool headerMissing = false;  // a logbook without its header record
+  bool headerRestored = false;
   int result = 0;      // engine result of the step that failed, else 0
   std::string failure; // what failed
-  bool repaired() const { return restored != 0 || removed != 0 || refused != 0 || stray != 0; }
+  bool repaired() const {
+    return restored != 0 || removed != 0 || refused != 0 || stray != 0 || headerRestored;
+  }
   std::string text() const;
 };
 

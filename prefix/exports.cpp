@@ -5,6 +5,7 @@
 #include "base/cabi.h"
 #include "base/fields.h"
 #include "funct/ksfunct.h"
+#include "recdb/recdb.h"
 #include "schema/logschema.h"
 #include "exports_internal.h"
 #include "search.h"
@@ -77,6 +78,12 @@ struct State {
   CountryTables tables;
   CountryCache cache;
   bool loaded = false;
+  // The task whose country database the tables come from, and its change
+  // stamp when they were loaded: a search first checks that the database
+  // has not changed since (a record edited or deleted here or by another
+  // program), and loads the tables anew when it has.
+  DB_TASK* task = nullptr;
+  std::uint64_t stamp = 0;
   int failAllocation = 0;  // test hook: the table id whose allocation fails
 };
 
@@ -154,6 +161,31 @@ std::string_view searchText(const char* text) {
   return text ? std::string_view(text).substr(0, kMaxText) : std::string_view();
 }
 
+// Loads the tables anew from the country database when it changed since
+// they were loaded.
+void refresh(State& s, DB_TASK* task) {
+  if (!s.loaded || task == nullptr || task != s.task) return;
+  const std::uint64_t stamp = recdb::changeStamp(task, kCountryDb);
+  if (stamp == s.stamp) return;
+  s.tables.clear();
+  s.cache.clear();
+  s.loaded = false;
+  if (allocateTables(s) != 0) return;
+  void* block = nullptr;
+  int size = 0;
+  const bool saved = dbCurrencySave(&block, &size, task, kCountryDb) == 0;
+  for (int rc = dbRecordFirst(kCountryRecordType, task, kCountryDb); rc == 0;
+       rc = dbRecordNext(task, kCountryDb)) {
+    CountryRecord record{};
+    if (dbRecordRead(&record, task, kCountryDb) != 0) continue;
+    s.tables.addRecord(reinterpret_cast<const char*>(&record), CalcJulianDate);
+    s.cache.add(record);
+  }
+  if (saved) dbCurrencyRestore(block, task, kCountryDb);
+  s.stamp = recdb::changeStamp(task, kCountryDb);
+  s.loaded = true;
+}
+
 }  // namespace
 
 void failTableAllocation(int tableId) { state().failAllocation = tableId; }
@@ -178,6 +210,14 @@ int OpenCountryDb(HWND owner, const char* name, DB_TASK* task, int* activeCount,
     }
     if (!name || dbOpenAdd(name, task) != 0) return 0;
     WaitCursor(owner, 1);
+    // The tallies a logbook lacks go in as bulk work, in one commit.
+    struct Bulk {
+      DB_TASK* task;
+      bool on;
+      ~Bulk() {
+        if (on) dbBulkEnd(task, kLogbookDb);
+      }
+    } bulk{task, dbBulkBegin(task, kLogbookDb) == 0};
 
     for (int rc = dbRecordFirst(kCountryRecordType, task, kCountryDb); rc == 0;
          rc = dbRecordNext(task, kCountryDb)) {
@@ -212,6 +252,12 @@ int OpenCountryDb(HWND owner, const char* name, DB_TASK* task, int* activeCount,
       seedTally(task, logfield::kStateTallyState, tally.state, kStateTallyType, tally);
     }
     WaitCursor(owner, 0);
+    if (bulk.on) {
+      bulk.on = false;
+      if (dbBulkEnd(task, kLogbookDb) != 0) return 0;
+    }
+    s.task = task;
+    s.stamp = recdb::changeStamp(task, kCountryDb);
     if (activeCount) *activeCount = s.tables.activeCount;
     if (deletedCount) *deletedCount = s.tables.deletedCount;
     s.loaded = true;
@@ -226,6 +272,7 @@ int CloseCountryDb(DB_TASK*) {
   s.tables.release();
   s.cache.clear();
   s.loaded = false;
+  s.task = nullptr;
   return 1;
 }
 
@@ -240,6 +287,7 @@ int SearchPrefix(char* countryName, const char* text, int day, DB_TASK* task, ch
   return ksbase::guarded(0, [&] {
     clearOut(countryName, countryHead, kHeadSize);
     State& s = state();
+    refresh(s, task);
     const std::string_view t = searchText(text);
     const char* record = nullptr;
     if (s.loaded) {
@@ -258,6 +306,7 @@ int SearchSharedPrefix(char* countryName, const char* text, int day, DB_TASK* ta
   return ksbase::guarded(0, [&] {
     clearOut(countryName, countryHead, kHeadSize);
     State& s = state();
+    refresh(s, task);
     const std::string_view t = searchText(text);
     const char* record = s.loaded ? searchShared(s.tables, t, day, s.cache) : nullptr;
     if (task) dbSelect(kLogbookDb, task);
@@ -272,6 +321,7 @@ int SearchDeletedPrefix(char* countryName, const char* text, int day, DB_TASK* t
   return ksbase::guarded(0, [&] {
     clearOut(countryName, countryHead, kHeadSize);
     State& s = state();
+    refresh(s, task);
     const std::string_view t = searchText(text);
     DeletedAnswer answer{0, nullptr};
     if (s.loaded) answer = searchDeleted(s.tables.deleted, t, day, s.cache, CalcJulianDate);

@@ -11,6 +11,7 @@
 #include "winlayer/host.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -234,6 +235,42 @@ TEST(PlainExports, ZonesBandAndWep) {
   EXPECT_EQ(GetBand(14.025), 20);
   EXPECT_EQ(GetBand(0.5), 0);
   EXPECT_EQ(WEP(0), 1);
+}
+
+// The searches answer from the country database as it is: a record deleted
+// through the engine counts from the next search, and so does one changed
+// by another program once this one has let its read snapshot go.
+TEST_F(CountryDbTest, CountryEditsCountFromTheNextSearch) {
+  ASSERT_TRUE(open());
+  char name[21];
+  char found[kCountryHeadSize];
+  const int day = CalcJulianDate("06-01-24");
+  ASSERT_EQ(SearchPrefix(name, "JA", day, task, found), 1);
+  EXPECT_STREQ(name, "Japan");
+
+  char key[7] = "JA";
+  ASSERT_EQ(dbKeyFind(reffield::kCountryPrefix, key, task, 1), 0);
+  ASSERT_EQ(dbDelete(task, 1), 0);
+  EXPECT_EQ(SearchPrefix(name, "JA", day, task, found), 0);
+  EXPECT_EQ(isPrefix(0, "JA", task), 0);
+  ASSERT_EQ(SearchPrefix(name, "G", day, task, found), 1);
+  EXPECT_STREQ(name, "England");
+
+  dbIdle();  // as the program does when it waits for input
+  DB_TASK* other = nullptr;
+  ASSERT_EQ(dbOpenTask(&other), 0);
+  ASSERT_EQ(dbOpen(country().c_str(), "o", other), 0);
+  CountryRecord record{};
+  char england[7] = "G";
+  ASSERT_EQ(dbKeyFind(reffield::kCountryPrefix, england, other, 0), 0);
+  ASSERT_EQ(dbRecordRead(&record, other, 0), 0);
+  std::memset(record.name, 0, sizeof record.name);
+  std::memcpy(record.name, "Albion", 6);
+  ASSERT_EQ(dbRecordWrite(&record, other, 0), 0);
+  ASSERT_EQ(dbCloseTask(other), 0);
+  ::usleep(150 * 1000);
+  ASSERT_EQ(SearchPrefix(name, "G", day, task, found), 1);
+  EXPECT_STREQ(name, "Albion");
 }
 
 }  // namespace

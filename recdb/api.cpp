@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/cabi.h"
+#include "base/paths.h"
 #include "dbengine.h"
 #include "engine.h"
 #include "recdb.h"
@@ -60,11 +61,18 @@ int onDatabase(DB_TASK* task, int db, Op op) {
   });
 }
 
+// A write: outside bulk work it is committed before the call returns.
+template <class Op>
+int writing(DB_TASK* task, int db, Op op) {
+  return onDatabase(task, db, [&](Database& d) { return d.settle(op(d)); });
+}
+
 int openInto(const char* name, DB_TASK* task) {
   std::unique_ptr<Database> db;
   std::string error;
   int rc = Database::open(name, db, error);
   if (rc != RECDB_OK) {
+    setLastError(error);
     // The callers of the engine show no message of their own for a failed
     // open; say why on standard error so the user is not left guessing.
     if (std::getenv("KESTREL_QUIET_DB") == nullptr)
@@ -81,6 +89,7 @@ int openInto(const char* name, DB_TASK* task) {
 using recdb::Database;
 using recdb::guarded;
 using recdb::onDatabase;
+using recdb::writing;
 
 extern "C" {
 
@@ -167,7 +176,7 @@ int dbSetPages(int pages, int keyPages, DB_TASK* task) {
 }
 
 int dbInitFile(int fileNo, DB_TASK* task, int db) {
-  return onDatabase(task, db, [&](Database& d) { return d.initFile(fileNo); });
+  return writing(task, db, [&](Database& d) { return d.initFile(fileNo); });
 }
 
 int dbSelect(int db, DB_TASK* task) {
@@ -178,7 +187,7 @@ int dbSelect(int db, DB_TASK* task) {
 }
 
 int dbRecordCreate(int type, const void* record, DB_TASK* task, int db) {
-  return onDatabase(task, db, [&](Database& d) { return d.create(type, record); });
+  return writing(task, db, [&](Database& d) { return d.create(type, record); });
 }
 
 int dbRecordRead(void* record, DB_TASK* task, int db) {
@@ -186,11 +195,11 @@ int dbRecordRead(void* record, DB_TASK* task, int db) {
 }
 
 int dbRecordWrite(const void* record, DB_TASK* task, int db) {
-  return onDatabase(task, db, [&](Database& d) { return d.write(record); });
+  return writing(task, db, [&](Database& d) { return d.write(record); });
 }
 
 int dbDelete(DB_TASK* task, int db) {
-  return onDatabase(task, db, [&](Database& d) { return d.remove(); });
+  return writing(task, db, [&](Database& d) { return d.remove(); });
 }
 
 int dbRecordFirst(int type, DB_TASK* task, int db) {
@@ -210,7 +219,7 @@ int dbKeyNext(long field, DB_TASK* task, int db) {
 }
 
 int dbKeyStore(long field, DB_TASK* task, int db) {
-  return onDatabase(task, db, [&](Database& d) { return d.keyStore(field); });
+  return writing(task, db, [&](Database& d) { return d.keyStore(field); });
 }
 
 int dbKeyExists(long field, DB_TASK* task, int db) {
@@ -218,7 +227,7 @@ int dbKeyExists(long field, DB_TASK* task, int db) {
 }
 
 int dbKeyDelete(long field, DB_TASK* task, int db) {
-  return onDatabase(task, db, [&](Database& d) { return d.keyDelete(field); });
+  return writing(task, db, [&](Database& d) { return d.keyDelete(field); });
 }
 
 int dbCurrentGet(DB_ADDR* address, DB_TASK* task, int db) {
@@ -244,6 +253,48 @@ int dbCurrencyRestore(void* block, DB_TASK* task, int db) {
   });
 }
 
+int dbBulkBegin(DB_TASK* task, int db) {
+  return onDatabase(task, db, [](Database& d) { return d.setBatching(true); });
+}
+
+int dbBulkEnd(DB_TASK* task, int db) {
+  return onDatabase(task, db, [](Database& d) { return d.setBatching(false); });
+}
+
+int dbCommit(DB_TASK* task, int db) {
+  return onDatabase(task, db, [](Database& d) { return d.commit(); });
+}
+
+long dbStoredCount(DB_TASK* task, int db) {
+  long count = -1;
+  onDatabase(task, db, [&](Database& d) {
+    count = d.committedCreates();
+    return RECDB_OK;
+  });
+  return count;
+}
+
+void dbIdle(void) {
+  try {
+    std::lock_guard<std::mutex> guard(recdb::tasksLock());
+    for (DB_TASK* task : recdb::liveTasks())
+      for (auto& db : task->databases)
+        if (db) db->release();
+  } catch (...) {
+  }
+}
+
+const char* dbLastError(void) { return recdb::lastError().c_str(); }
+
+long dbInUse(const char* name) {
+  if (name == nullptr) return -1;
+  try {
+    return recdb::lockHolder(ksbase::mapPath(std::string(name) + ".DBD"), false);
+  } catch (...) {
+    return -1;
+  }
+}
+
 int dbRecordPrepare(int type, DB_TASK* task, int db) {
   return onDatabase(task, db, [&](Database& d) { return d.checkType(type); });
 }
@@ -257,4 +308,33 @@ int dbAfterFind(DB_TASK* task, int db) {
 int recdb::keyAddresses(DB_TASK* task, int db, long field,
                         const std::function<void(DB_ADDR)>& each) {
   return onDatabase(task, db, [&](Database& d) { return d.keyAddresses(field, each); });
+}
+
+int recdb::describe(DB_TASK* task, int db, std::vector<RecordShape>& records,
+                    std::vector<int>& keyFiles) {
+  return onDatabase(task, db, [&](Database& d) {
+    const Schema& schema = d.schema();
+    records.clear();
+    keyFiles.clear();
+    for (const Record& r : schema.records) {
+      RecordShape shape{r.type, r.size, {}};
+      for (int index : r.keys) {
+        const Field& f = schema.fields[index];
+        shape.keys.push_back({f.number, f.optional, f.key == KeyKind::Unique});
+      }
+      records.push_back(std::move(shape));
+    }
+    for (int i = 0; i < kFileSlots; ++i)
+      if (schema.keyFile[i] && !schema.dataFile[i]) keyFiles.push_back(i);
+    return RECDB_OK;
+  });
+}
+
+std::uint64_t recdb::changeStamp(DB_TASK* task, int db) {
+  try {
+    Database* database = pick(task, db);
+    return database == nullptr ? 0 : database->changeStamp();
+  } catch (...) {
+    return 0;
+  }
 }

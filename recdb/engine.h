@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dbengine.h"
+#include "lock.h"
 #include "schema.h"
 
 namespace recdb {
@@ -38,13 +39,45 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-// A batch of writes is committed once it holds this many operations or is
-// this old, whichever comes first, before the next write. A commit writes
-// every page the batch touched, and inserts land all over the keys, so
-// batches are long.
+// A statement that is reset when the scope ends, whatever happens inside.
+class Use {
+ public:
+  explicit Use(const Statement& s) : stmt_(s.get()) {}
+  ~Use() { sqlite3_reset(stmt_); }
+  Use(const Use&) = delete;
+  Use& operator=(const Use&) = delete;
+  sqlite3_stmt* operator*() const { return stmt_; }
+
+ private:
+  sqlite3_stmt* stmt_;
+};
+
+// The name file `file` is attached under on the connection.
+std::string schemaName(int file);
+// Whether `path` names a regular file.
+bool isFile(const std::string& path);
+
+// Outside bulk work every write is committed before it returns. Bulk work
+// (importers, the key rebuild) asks for batches: a batch is committed once
+// it holds this many operations or is this old, whichever comes first,
+// before the next write. A commit writes every page the batch touched, and
+// inserts land all over the keys, so batches are as long as a killed
+// import may lose.
 // RECDB_BATCH="writes,milliseconds" in the environment overrides both.
 inline constexpr int kBatchWrites = 200000;
-inline constexpr std::chrono::milliseconds kBatchTime{5000};
+inline constexpr std::chrono::milliseconds kBatchTime{1000};
+
+// Reads share one snapshot of the files for at most this long, so that
+// other programs' commits are seen and never wait long on this one.
+inline constexpr std::int64_t kSnapshotMs = 100;
+
+// How long a second writer waits for the first to let the database go.
+inline constexpr int kWriterWaitMs = 5000;
+
+// The text of the last failure that has more to say than its result code
+// (which file, which process), for the caller's message. Per thread.
+void setLastError(const std::string& text);
+const std::string& lastError();
 
 // Entries of new records in keys that allow duplicates wait in memory and go
 // in sorted, key by key, before anything reads that key and before every
@@ -73,8 +106,24 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
-  // Commits what is pending; the database stays open.
+  // Commits what is pending; the database stays open. A commit that fails
+  // takes the whole batch back.
   int commit();
+  // Bulk work on (batches) or off (the batch is committed when the
+  // outermost bulk work ends).
+  int setBatching(bool on);
+  // Outside bulk work: commits the write just made (or takes back a write
+  // that failed half way). Returns `result`, or the commit's failure.
+  int settle(int result);
+  // Records created through this database that are committed.
+  long committedCreates() const { return committedCreates_; }
+  // Ends the read snapshot, if any: the next read sees the files as they
+  // are then.
+  void release();
+  // A number that changes whenever the records of the first data file may
+  // have changed: through this connection at once, through others (other
+  // programs) from the next read snapshot, so within 100 ms.
+  std::uint64_t changeStamp();
   // Commits and releases everything; later calls fail.
   int close();
 
@@ -130,6 +179,9 @@ class Database {
   // Opens the write transaction, committing the batch first when it is full
   // and `mayCommit` (not between a new record and its optional keys).
   int beginWrite(bool mayCommit = true);
+  // Opens the read snapshot, or a new one when it is too old.
+  int beginRead();
+  void rollback();
   int endWrite(int result);
   int fail(int sqliteResult);
   // Reads the current record's bytes into `buffer` (record size); sets `type`.
@@ -166,13 +218,21 @@ class Database {
   sqlite3* db_ = nullptr;
   std::array<DataFile, kFileSlots> data_;
   std::vector<Key> keys_;
-  Statement begin_, commit_;
-  bool inTransaction_ = false;
+  Statement begin_, beginImmediate_, commit_, rollback_, probe_;
+  std::uint32_t dataVersion_ = 0;
+  std::unique_ptr<DatabaseLock> lock_;
+  bool inTransaction_ = false;  // a write transaction
+  bool reading_ = false;        // a read snapshot
+  std::int64_t readSince_ = 0;
+  int batchDepth_ = 0;  // bulk work on when above 0
+  long createdInBatch_ = 0;
+  long committedCreates_ = 0;
   int pendingWrites_ = 0;
   std::size_t pendingBytes_ = 0;  // queued in every key
   int batchWrites_ = kBatchWrites;
   std::chrono::milliseconds batchTime_ = kBatchTime;
   std::chrono::steady_clock::time_point batchStart_;
+  std::chrono::steady_clock::time_point commitStarted_;
   std::uint64_t generation_ = 1;  // moves on with every write
   std::uint64_t serial_ = 0;      // tells this open database's currency blocks
 
@@ -199,8 +259,13 @@ class Database {
   std::uint64_t currentGeneration_ = 0;
 };
 
+// Reads and decodes the dictionary file `dictionary`.
+int readDictionary(const std::string& dictionary, Schema& schema,
+                   std::array<std::string, kFileSlots>& names, std::string& error);
+
 // Whether `block` starts as the engine's currency blocks do.
 bool isCurrencyBlock(const void* block);
+
 
 }  // namespace recdb
 

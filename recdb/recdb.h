@@ -3,9 +3,12 @@
  * A database is a dictionary file (".DBD") naming up to five files beside
  * it; each file is an SQLite database holding either records (a data file)
  * or key entries (a key file). All files of a database are attached to one
- * connection, so one commit spans them all. Writes are committed in batches
- * (by count and by time) and when a database is closed, its task closed or
- * the process exits.
+ * connection, so one commit spans them all. A write is committed before
+ * it returns, except in bulk work, whose batches are committed at least
+ * once a second and when the database is closed, its task closed or the
+ * process exits. Reads share one snapshot of the files for at most 100 ms.
+ * Programs sharing a database: every one that opens it holds an advisory
+ * "open" lock on its dictionary, and the one that writes the "writer" lock.
  *
  * The C part: the results of the engine's operations and their texts. The
  * C++ part: how a schema is described, the writer that compiles one into
@@ -18,6 +21,8 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+struct DB_TASK;
 
 /* Results of every engine operation. */
 #define RECDB_OK 0
@@ -40,6 +45,27 @@ extern "C" {
 /* A short English text for a result ("not found", ...). */
 #pragma GCC visibility push(default)
 const char* dbResultText(int result);
+
+/* Bulk work (an import, a key rebuild) on database `db` of the task: its
+ * writes go in batches, committed at least once a second. dbBulkEnd
+ * commits what is pending and ends the batching; its result says whether
+ * the last batch is stored. */
+int dbBulkBegin(struct DB_TASK* task, int db);
+int dbBulkEnd(struct DB_TASK* task, int db);
+/* Commits what is pending now. */
+int dbCommit(struct DB_TASK* task, int db);
+/* How many records dbRecordCreate stored through this open database and
+ * are committed; -1 for no such database. */
+long dbStoredCount(struct DB_TASK* task, int db);
+/* Ends the read snapshot of every open database of the process: called
+ * when the program goes back to wait for input. */
+void dbIdle(void);
+/* The text of the last failure of this thread that names more than its
+ * result code (the file, the process holding the database); "" for none. */
+const char* dbLastError(void);
+/* The process id of another program that has database `name` (path
+ * without extension) open, 0 when none has, -1 when it cannot be told. */
+long dbInUse(const char* name);
 #pragma GCC visibility pop
 
 #ifdef __cplusplus
@@ -50,6 +76,7 @@ const char* dbResultText(int result);
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "recdb/dbengine.h"
 
@@ -116,6 +143,36 @@ std::string checkSchema(const SchemaDef& schema);
 int writeDatabase(const SchemaDef& schema, const std::string& dictionaryPath,
                   const std::array<std::string, kFileSlots>& fileNames, bool replace,
                   std::string& error);
+
+/* What a key rebuild needs of a database's schema: each record type, its
+ * size and its keys in schema order. */
+struct KeyShape {
+  long field;
+  bool optional;
+  bool unique;
+};
+struct RecordShape {
+  int type;
+  std::uint16_t size;
+  std::vector<KeyShape> keys;
+};
+/* The record types of database `db` of the task, and the numbers of its
+ * files that hold only key entries. */
+int describe(DB_TASK* task, int db, std::vector<RecordShape>& records, std::vector<int>& keyFiles);
+
+/* A number that changes whenever the records of database `db` (its first
+ * data file) may have changed: at once for writes through the task, within
+ * 100 ms for other programs' commits. 0 for no such database. Cheap enough
+ * to ask before every search over tables loaded from the database. */
+std::uint64_t changeStamp(DB_TASK* task, int db);
+
+/* Makes every key file of database `name` (path without extension) that is
+ * missing, empty, not a database or missing tables anew and empty, from
+ * the dictionary; data files are never touched. Refuses (RECDB_E_BUSY)
+ * while another program has the database open. The files made are added
+ * to `repaired`. Their keys are then rebuilt from the records. */
+int repairKeyFiles(const std::string& name, std::vector<std::string>& repaired,
+                   std::string& error);
 
 /* The file names of a database named `baseName` (no directory): the base name
  * with each used slot's extension. */

@@ -387,4 +387,13 @@ std::string fileTablesSql(const Schema& schema, int file, const std::string& as)
   return sql;
 }
 
+std::vector<std::string> fileTables(const Schema& schema, int file) {
+  std::vector<std::string> tables;
+  if (schema.dataFile[file]) tables.push_back("records");
+  for (int index : schema.keys)
+    if (schema.fields[index].keyFile == file)
+      tables.push_back("key_" + std::to_string(schema.fields[index].number));
+  return tables;
+}
+
 }  // namespace recdb

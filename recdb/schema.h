@@ -80,6 +80,8 @@ std::size_t keyFromValue(const Schema& schema, const Field& field, const std::ui
 
 // SQL that makes the tables of file `file` in the attached schema `as`.
 std::string fileTablesSql(const Schema& schema, int file, const std::string& as);
+// The names of the tables of file `file`.
+std::vector<std::string> fileTables(const Schema& schema, int file);
 
 }  // namespace recdb
 

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <fstream>
 
+#include "base/paths.h"
+#include "engine.h"
+#include "lock.h"
 #include "recdb.h"
 #include "schema.h"
 
@@ -40,7 +43,66 @@ int createFile(const Schema& schema, int file, const std::string& path, std::str
   return rc == SQLITE_OK ? RECDB_OK : RECDB_E_IO;
 }
 
+// Whether `path` is a database holding every table of file `file`.
+bool isWhole(const Schema& schema, int file, const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
+  sqlite3* db = nullptr;
+  bool whole = false;
+  // Read-write, as the engine opens it: a killed writer's journal is rolled
+  // back first, where a read-only look would take the file for damaged.
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    whole = true;
+    for (const std::string& table : fileTables(schema, file)) {
+      sqlite3_stmt* stmt = nullptr;
+      const std::string sql = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1";
+      whole = whole && sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+              sqlite3_bind_text(stmt, 1, table.c_str(), -1, SQLITE_TRANSIENT) == SQLITE_OK &&
+              sqlite3_step(stmt) == SQLITE_ROW;
+      sqlite3_finalize(stmt);
+    }
+  }
+  sqlite3_close(db);
+  return whole;
+}
+
 }  // namespace
+
+int repairKeyFiles(const std::string& name, std::vector<std::string>& repaired,
+                   std::string& error) {
+  const std::string dictionary = ksbase::mapPath(name + ".DBD");
+  Schema schema;
+  std::array<std::string, kFileSlots> names;
+  if (int rc = readDictionary(dictionary, schema, names, error); rc != RECDB_OK) return rc;
+  const std::string dir = directoryOf(dictionary);
+  for (int i = 0; i < kFileSlots; ++i) {
+    if (names[i].empty() || !schema.keyFile[i] || schema.dataFile[i]) continue;
+    const std::string path = ksbase::mapPath(dir + names[i]);
+    if (isWhole(schema, i, path)) continue;
+    // A file another program has open is never replaced under it.
+    if (long holder = lockHolder(dictionary, false); holder != 0) {
+      error = dictionary + " is open in " +
+              (holder > 0 ? describeProcess(holder) : std::string("another program"));
+      return RECDB_E_BUSY;
+    }
+    // Made whole under another name, then put in place.
+    const std::string temporary = path + ".new";
+    ::unlink(temporary.c_str());
+    ::unlink((temporary + "-journal").c_str());
+    if (int rc = createFile(schema, i, temporary, error); rc != RECDB_OK) {
+      ::unlink(temporary.c_str());
+      return rc;
+    }
+    ::unlink((path + "-journal").c_str());
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+      error = "cannot replace " + path;
+      ::unlink(temporary.c_str());
+      return RECDB_E_IO;
+    }
+    repaired.push_back(path);
+  }
+  return RECDB_OK;
+}
 
 int writeDatabase(const SchemaDef& def, const std::string& dictionaryPath,
                   const std::array<std::string, kFileSlots>& fileNames, bool replace,

@@ -66,7 +66,7 @@ bool fillCountyDatabase(const std::string& dictDir, const std::string& countyFil
   if (opened != RECDB_OK)
     error = name + ": " + dbResultText(opened);
   else
-    filled = loadCountyFile(countyFile, task, 0, error);
+    filled = dbBulkBegin(task, 0) == RECDB_OK && loadCountyFile(countyFile, task, 0, error);
   const int closed = dbCloseTask(task);
   if (filled && closed != RECDB_OK) {
     error = name + ": " + dbResultText(closed);

@@ -273,6 +273,12 @@ BOOL PeekMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove) {
                                                                                    : FALSE;
 }
 
+namespace {
+std::atomic<void (*)()> waitHook{nullptr};
+}  // namespace
+
+void SetWaitHook(void (*hook)(void)) { waitHook.store(hook); }
+
 BOOL GetMessage(MSG* msg, HWND filter, UINT first, UINT last) {
   if (msg == nullptr || (filter != nullptr && !IsWindow(filter))) return -1;
   for (;;) {
@@ -284,7 +290,10 @@ BOOL GetMessage(MSG* msg, HWND filter, UINT first, UINT last) {
         // Nobody will ever give this loop input: end it as if asked to quit.
         *msg = MSG{nullptr, WM_QUIT, 0, 0, static_cast<DWORD>(kswin::detail::now()), {}};
         return FALSE;
-      case kswin::IdleAction::wait: kswin::detail::waitForWork(); break;
+      case kswin::IdleAction::wait:
+        if (void (*hook)() = waitHook.load()) hook();
+        kswin::detail::waitForWork();
+        break;
     }
   }
 }

@@ -150,6 +150,10 @@ BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int code);
 BOOL GetMessage(MSG* msg, HWND window, UINT first, UINT last);
 BOOL PeekMessage(MSG* msg, HWND window, UINT first, UINT last, UINT remove);
+/* A function GetMessage calls each time its thread is about to wait for
+ * input (the suite's database engine lets its read snapshots go there);
+ * null for none. One per process. */
+void SetWaitHook(void (*hook)(void));
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessage(const MSG* msg);
 uintptr_t SetTimer(HWND window, uintptr_t id, UINT milliseconds, TIMERPROC proc);
