@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "base/fields.h"
+#include "recdb/recdb.h"
 #include "funct/ksfunct.h"
 #include "schema/logschema.h"
 

@@ -88,7 +88,8 @@ bool fillIotaDatabase(const std::string& database, const std::string& textFile,
   }
   ImportResult result;
   const int opened = dbOpen(database.c_str(), "o", task);
-  if (opened == 0) result = importIotaFile(textFile.c_str(), task, 0);
+  // Bulk work: batched, committed at the close.
+  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = importIotaFile(textFile.c_str(), task, 0);
   const int closed = dbCloseTask(task);  // commits what was stored
   if (opened != 0)
     message = "cannot open " + database + ": " + dbResultText(opened);
