@@ -4,7 +4,7 @@
 #ifndef KESTREL_PREFIX_TABLES_H
 #define KESTREL_PREFIX_TABLES_H
 
-#include "limits.h"
+#include "capacity.h"
 #include "schema/logschema.h"
 
 #include <cstddef>

@@ -11,7 +11,7 @@
 // counted for DXCC) get status "I". cty.dat has no dates, so the deleted
 // DXCC entities and the dated entities and prefixes of the DXCC list come
 // from the converter's own tables. Everything stays within the prefix
-// library's table capacities (prefix/limits.h).
+// library's table capacities (prefix/capacity.h).
 #ifndef KESTREL_TOOLS_CTYCONVERT_H
 #define KESTREL_TOOLS_CTYCONVERT_H
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <sstream>
 
-#include "prefix/limits.h"
+#include "prefix/capacity.h"
 
 namespace ctyconv {
 namespace {

@@ -1,8 +1,8 @@
 // The capacities of the prefix library's tables. The tables are built from
 // the country database when it is loaded; whatever would cross a capacity
 // is left out, so the tools that write country data keep within these.
-#ifndef KESTREL_PREFIX_LIMITS_H
-#define KESTREL_PREFIX_LIMITS_H
+#ifndef KESTREL_PREFIX_CAPACITY_H
+#define KESTREL_PREFIX_CAPACITY_H
 
 #include <cstddef>
 
