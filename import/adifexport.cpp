@@ -133,14 +133,27 @@ std::string adifDateOfDay(int day) {
     dayOfYear -= length;
   }
   if (month == 12 || year > 9999) return {};
-  char out[16];
+  char out[32];
   std::snprintf(out, sizeof out, "%04d%02d%02d", year, month + 1, dayOfYear + 1);
   return out;
 }
 
 std::string adifDate(const char* logDate) {
-  if (logDate == nullptr || logDate[0] == '\0') return {};
-  return adifDateOfDay(CalcJulianDate(logDate));
+  if (logDate == nullptr || std::strlen(logDate) != 8) return {};
+  std::string adif = adifDateOfDay(CalcJulianDate(logDate));
+  if (adif.empty()) return adif;
+  // The day count lets a 29 February of any year through as the 1 March
+  // after it; such a date is no date.
+  const std::string_view date(logDate, 8);
+  std::string_view month, day;
+  switch (date[2]) {
+    case '-': month = date.substr(0, 2), day = date.substr(3, 2); break;
+    case '/': day = date.substr(0, 2), month = date.substr(3, 2); break;
+    default: month = date.substr(3, 2), day = date.substr(6, 2); break;
+  }
+  if (std::string_view(adif).substr(4, 2) != month || std::string_view(adif).substr(6, 2) != day)
+    return {};
+  return adif;
 }
 
 int dayOfAdifDate(std::string_view value) {
@@ -155,6 +168,7 @@ int dayOfAdifDate(std::string_view value) {
   info.year = std::stoi(digits.substr(0, 4));
   info.month = std::stoi(digits.substr(4, 2));
   info.day = std::stoi(digits.substr(6, 2));
+  if (info.month == 2 && info.day == 29 && info.year % 4 != 0) return 0;
   if (CalcYearDays(&info) == 0) return 0;
   const int years = info.year - 1901;
   return years * 365 + years / 4 + info.yearDay;
@@ -187,7 +201,7 @@ std::string adifFrequency(std::string_view freq, int band) {
 std::string adifIota(int code) {
   const int continent = (code >> 12) & 7;
   if (code <= 0 || continent == 0) return {};
-  char out[16];
+  char out[32];
   std::snprintf(out, sizeof out, "%.2s-%03d", kIotaContinents[continent].data(), code & 1023);
   return out;
 }
