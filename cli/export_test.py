@@ -169,6 +169,11 @@ try:
         status, out, err = run("export", "adif", log, since, "--since-last")
         expect("--since-last after an import", status == 0 and out.startswith("2 contacts") and
                sorted(r["CALL"] for r in adif_records(since)) == [b"EA8AA", b"W1AW"], out + err)
+        status, out, err = run("import", "adif", log, os.path.join(top, "digital.adi"),
+                               "--tag", "--yes", "--quiet")
+        status, out, err = run("export", "adif", log, since, "--tagged")
+        expect("--tagged", status == 0 and out.startswith("3 contacts") and
+               [r["CALL"] for r in adif_records(since)] == [b"PY2XYZ", b"ZL1AB", b"W9QQ"], out + err)
         status, out, err = run("export", "adif", log, since, "--from", "20241124", "--to",
                                "2024-11-24")
         expect("a date range", status == 0 and out.startswith("1 contact "), out + err)

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "adifrecord.h"
 #include "funct/ksfunct.h"
 #include "testing/testdb.h"
 
@@ -187,121 +186,7 @@ TEST(AdifExportRecord, EveryFieldWithItsByteLength) {
   EXPECT_EQ(g.count("DXCC"), 0u);
 }
 
-// The import's side, without a logbook: the country comes from the file.
-class PlainServices : public ksimport::RecordServices {
- public:
-  bool resolveCountry(LogRecord&) override { return true; }
-  int bandOf(double megahertz) override { return megahertz >= 14 && megahertz < 14.35 ? 20 : 0; }
-  long findCounty(const char*, const char*) override { return -1; }
-};
-
-TEST(AdifExportRecord, TheImportReadsBackWhatItStored) {
-  LogRecord original = sampleContact();
-  KS_SET(original.remarks, "QSL via bureau");
-  original.iotaCode = 0;  // not something the import fills
-  std::string out;
-  appendRecord(out, original, nullptr, "", "");
-  PlainServices services;
-  ksimport::AdifRecordBuilder builder(services, ksimport::AdifSettings{});
-  for (const auto& [tag, value] : readRecords("<EOH>" + out).at(0)) builder.apply(tag, value);
-  builder.finish();
-  const LogRecord& back = builder.record();
-  EXPECT_FALSE(builder.hasError());
-  EXPECT_STREQ(back.call, original.call);
-  EXPECT_STREQ(back.date, original.date);
-  EXPECT_EQ(back.julianDay, original.julianDay);
-  EXPECT_STREQ(back.time, original.time);
-  EXPECT_STREQ(back.freq, original.freq);
-  EXPECT_EQ(back.band, original.band);
-  EXPECT_STREQ(back.rstSent, original.rstSent);
-  EXPECT_STREQ(back.rstRcvd, original.rstRcvd);
-  EXPECT_STREQ(back.power, original.power);
-  EXPECT_STREQ(back.name, original.name);
-  EXPECT_STREQ(back.city, original.city);
-  EXPECT_STREQ(back.remarks, original.remarks);
-  EXPECT_STREQ(back.qslSent, original.qslSent);
-  EXPECT_STREQ(back.qslRcvd, original.qslRcvd);
-  EXPECT_STREQ(back.qslDate, original.qslDate);
-  EXPECT_STREQ(back.continent, original.continent);
-  EXPECT_STREQ(back.state, original.state);
-  EXPECT_STREQ(back.grid, original.grid);
-  EXPECT_EQ(back.cqZone, original.cqZone);
-  EXPECT_EQ(back.ituZone, original.ituZone);
-}
-
-class AdifExportLogbook : public kstest::LogbookTest {
- protected:
-  ExportResult run(const ExportOptions& options, std::string& text) {
-    ExportSources sources;
-    sources.task = task;
-    const std::string path = dir / "out.adi";
-    ExportResult result = exportLogbook(sources, options, path);
-    text = kstest::readFile(path);
-    return result;
-  }
-};
-
-TEST_F(AdifExportLogbook, EmptySelectedAndSinceTheLastMark) {
-  std::string text;
-  ExportOptions options;
-  options.created = "20240101 120000";
-  ExportResult result = run(options, text);
-  ASSERT_TRUE(result.ok) << result.error;
-  EXPECT_EQ(result.written, 0);
-  EXPECT_EQ(result.lastAddress, -1);
-  EXPECT_NE(text.find("<ADIF_VER:5>3.1.4"), std::string::npos) << text;
-  EXPECT_NE(text.find("<CREATED_TIMESTAMP:15>20240101 120000"), std::string::npos) << text;
-  EXPECT_TRUE(readRecords(text).empty());
-  EXPECT_NE(text.front(), '<');
-
-  LogRecord r = sampleContact();
-  const char* dates[] = {"12-31-99", "01-01-00", "06-15-10"};
-  std::vector<DB_ADDR> addresses;
-  for (const char* date : dates) {
-    KS_SET(r.date, date);
-    r.julianDay = CalcJulianDate(date);
-    r.tagged = addresses.size() < 2 ? 1 : 0;  // the first two
-    addresses.push_back(create(r));
-  }
-  result = run(options, text);
-  ASSERT_TRUE(result.ok) << result.error;
-  EXPECT_EQ(result.written, 3);
-  EXPECT_EQ(result.lastAddress, addresses.back());
-  std::vector<Fields> records = readRecords(text);
-  ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(records[0].at("QSO_DATE"), "19991231");
-  EXPECT_EQ(records[1].at("QSO_DATE"), "20000101");
-  EXPECT_EQ(records[2].at("QSO_DATE"), "20100615");
-  EXPECT_EQ(records[0].count("CNTY"), 0u);  // no county database
-  EXPECT_EQ(records[0].at("COMMENT"), "Los Angeles");
-
-  options.fromDay = CalcJulianDate("01-01-00");
-  result = run(options, text);
-  EXPECT_EQ(result.written, 2);
-  options.toDay = CalcJulianDate("01-01-00");
-  result = run(options, text);
-  EXPECT_EQ(result.written, 1);
-  options = ExportOptions{};
-  options.taggedOnly = true;
-  result = run(options, text);
-  EXPECT_EQ(result.written, 2);
-
-  // Since the mark: nothing, then only what came after it.
-  std::string error;
-  ASSERT_EQ(readExportMark(base()), -1);
-  ASSERT_TRUE(writeExportMark(base(), addresses.back(), error)) << error;
-  options = ExportOptions{};
-  options.after = readExportMark(base());
-  EXPECT_EQ(options.after, addresses.back());
-  result = run(options, text);
-  EXPECT_EQ(result.written, 0);
-  EXPECT_TRUE(readRecords(text).empty());
-  KS_SET(r.call, "W1AW");
-  create(r);
-  result = run(options, text);
-  EXPECT_EQ(result.written, 1);
-  EXPECT_EQ(readRecords(text).at(0).at("CALL"), "W1AW");
-}
+using AdifExportLogbook = kstest::LogbookTest;
 
 TEST_F(AdifExportLogbook, AFailedWriteIsAnError) {
   create(sampleContact());
