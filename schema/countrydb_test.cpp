@@ -57,7 +57,7 @@ TEST_F(CountryDatabase, AnExportReadsBackAsTheSameRecords) {
   EXPECT_TRUE(out.complete);
   EXPECT_EQ(out.written, 3);
   const std::string text = kstest::readFile(dir / "out.txt");
-  EXPECT_EQ(text.substr(text.size() - 4), "\"\r\n\r\n");  // every line, then one empty line
+  EXPECT_EQ(text.substr(text.size() - 5), "\"\r\n\r\n");  // every line, then one empty line
   EXPECT_NE(text.find("\"Sov Mil Order of Mal\""), std::string::npos);  // the record's 20
 
   EXPECT_EQ(importCountryFile((dir / "out.txt").c_str(), task, 1).stored, 3);
