@@ -5,6 +5,7 @@ arguments. With --reader, the export is also read by an independent ADIF
 reader (npm adif-parser-ts, installed into a scratch folder)."""
 import json
 import os
+import pty
 import re
 import resource
 import shutil
@@ -177,6 +178,24 @@ try:
         status, out, err = run("export", "adif", log, since, "--from", "20241124", "--to",
                                "2024-11-24")
         expect("a date range", status == 0 and out.startswith("1 contact "), out + err)
+
+        # On a terminal a progress bar runs to 100 %; the count stays on stdout.
+        leader, follower = pty.openpty()
+        done = subprocess.run([kestrel, "export", "adif", log, since], env=env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=follower)
+        os.close(follower)
+        bar = b""
+        while True:
+            try:
+                chunk = os.read(leader, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            bar += chunk
+        os.close(leader)
+        expect("progress bar on a terminal", done.returncode == 0 and b"] 100%" in bar and
+               b"#" * 40 in bar and done.stdout.startswith(b"10 contacts"), (bar, done.stdout))
 
         # A write that fails half way (a file size limit stands in for a
         # full disk): an error, and no partial file left.
