@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "schema/countrydb.h"
 #include "schema/countyfile.h"
+#include "schema/iotadb.h"
 #include "schema/logschema.h"
 #include "recdb/recdb.h"
 #include "winlayer/host.h"
@@ -46,11 +47,17 @@ bool fillCounties(const std::string& dictDir, std::string& message) {
   return true;
 }
 
+// The island groups.
+bool fillIota(const std::string& dictDir, std::string& message) {
+  const std::string file = ksbase::dataDirectory() + "/IOTA.TXT";
+  return iotatext::fillIotaDatabase(dictDir + "/IOTA", file, message);
+}
+
 const ReferenceDatabase referenceDatabases[] = {
     {"COUNTRY", logschema::country, fillCountry},
     {"USCOUNTY", logschema::county, fillCounties},
     {"QSLMGR", logschema::qslManager, nullptr},
-    {"IOTA", logschema::iota, nullptr},
+    {"IOTA", logschema::iota, fillIota},
 };
 
 // The main program's settings that the suite reads, with their defaults.

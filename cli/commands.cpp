@@ -16,6 +16,9 @@ int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
 int runExport(std::span<char*> args);
+int runGrayline(std::span<char*> args);
+int runAward(std::span<char*> args);
+int runTally(std::span<char*> args);
 
 namespace {
 
@@ -102,6 +105,44 @@ const Command table[] = {
      "The count goes to standard output, a progress bar to a terminal. When a\n"
      "write fails the partial FILE is removed. Needs kestrel setup first.",
      runExport},
+    {"grayline", "[--at YYYY-MM-DDTHH:MM:SSZ] --png FILE [--scale N]",
+     "draw the day/night map of the grayline window for an instant as a PNG file",
+     "The world map with the half of the Earth in daylight bright and the half\n"
+     "in darkness dark, the gray line between them, as the grayline window draws\n"
+     "it: for the instant given (UTC), else for now.\n"
+     "--scale  draw each map pixel as N x N pixels, N from 1 to 8 (the map is\n"
+     "         720 x 360 pixels, two a degree)\n"
+     "Prints where the Sun stands. A bad instant or a file that cannot be\n"
+     "written is an error (exit status 2) and leaves no file behind.",
+     runGrayline},
+    {"award",
+     "KIND LOGBOOK [--type mixed|phone|cw|fsk|sat] [--band BAND] [--variant NAME|CODE] "
+     "[--sort status|band] [--submission] [--csv]",
+     "an award's details: every country, zone, state, grid, county or island with its contact",
+     "KIND is dxcc, dxcc2000, was, cq, vucc, usca or iota. Prints the report's\n"
+     "title, then one line per row: a marker (* worked, x tagged for submission,\n"
+     "- submitted, + a second tagged contact), the entity and the contact that\n"
+     "stands for it, QSL Cfm (confirmed) or Snt (sent), then a blank line and the\n"
+     "total.\n"
+     "--type       mixed (default), phone (SSB for was and cq), cw, fsk, sat\n"
+     "--band       the per-band report (dxcc, was, cq: 160 ... 10, 6, 2; vucc, where\n"
+     "             it is required: 6, 2, 220, 432, 902, 1240, 2300, 3300, 5650, 10000)\n"
+     "--variant    full (default), needed, worked, not-tagged, qsl-needed, qsl-sent,\n"
+     "             duplicate-tags, not-submitted, submitted, or a variant number\n"
+     "--sort       dxcc order: status (country status, prefix) or band (band, mode,\n"
+     "             prefix); without it, the country database's order\n"
+     "--submission the lines of a submission list (numbered, dates DD/MM/YY)\n"
+     "--csv        the shown columns as CSV with a header line, without the title\n"
+     "The needed lists read the logbook's tallies: run kestrel tally after\n"
+     "changing contacts outside an import. Ctrl-C cancels; the rows so far are\n"
+     "printed. Needs kestrel setup first.",
+     runAward},
+    {"tally", "LOGBOOK", "bring a logbook's award tallies up to date from its contacts",
+     "Recomputes what is worked and confirmed per country, CQ zone, US state and\n"
+     "VHF grid, per award mode and band, from every contact of LOGBOOK. The\n"
+     "needed lists of kestrel award and the import's award value report read\n"
+     "these tallies; an import brings them up to date when it completes.",
+     runTally},
 };
 
 }  // namespace

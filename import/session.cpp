@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/fields.h"
+#include "detail/tally.h"
 #include "funct/ksfunct.h"
 #include "strings.h"
 #include "recdb/recdb.h"
@@ -186,6 +187,9 @@ void ImportSession::end(bool cancelled, const LogHeader* header, bool cutShort) 
         dbRecordRead(&found, task_, 0) == RECDB_OK)
       dbRecordWrite(header, task_, 0);
   }
+  // The main program brings the award tallies up to date once an import
+  // is in; each contact was rated above against the tallies as they were.
+  kstally::recomputeTallies(task_);
   frame_.console(message(cutShort ? texts_.error : texts_.complete));
   if (!frame_.reopenDatabases()) return;
 

@@ -9,5 +9,5 @@ $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
   g++ cmake ninja-build pkg-config binutils python3 \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  libsqlite3-dev sqlite3 libcairo2-dev fonts-dejavu-core \
+  libsqlite3-dev sqlite3 libcairo2-dev libpng-dev fonts-dejavu-core \
   hamradio-files clang libclang-rt-dev nodejs npm >/dev/null

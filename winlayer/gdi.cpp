@@ -32,6 +32,12 @@ HDC addContext(std::unique_ptr<DeviceContext> context) {
 // Stock and created objects are tokens: nothing is drawn with them.
 HGDIOBJ token(uintptr_t value) { return reinterpret_cast<HGDIOBJ>(value); }
 
+// The last bitmap each window stretched, for tests.
+std::map<HWND, kswin::StretchRecord>& stretches() {
+  static std::map<HWND, kswin::StretchRecord> table;
+  return table;
+}
+
 }  // namespace
 
 DeviceContext* contextOf(HDC dc) {
@@ -187,9 +193,28 @@ int SetStretchBltMode(HDC dc, int mode) {
   return std::exchange(context->stretchMode, mode);
 }
 
-int StretchDIBits(HDC dc, int, int, int, int, int, int, int, int srcHeight, const void* bits,
-                  const void*, UINT, DWORD) {
-  return contextOf(dc) && bits ? srcHeight : 0;
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int srcX, int srcY,
+                  int srcWidth, int srcHeight, const void* bits, const void* info, UINT usage,
+                  DWORD rop) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr || bits == nullptr) return 0;
+  if (context->window != nullptr) {
+    std::lock_guard<std::mutex> guard(kswin::detail::contextLock);
+    kswin::detail::stretches()[context->window] = kswin::StretchRecord{
+        context->window, x,    y,     width, height, srcX, srcY, srcWidth, srcHeight,
+        bits,            info, usage, rop,   context->stretchMode};
+  }
+  return srcHeight;
 }
 
 }  // extern "C"
+
+namespace kswin {
+
+StretchRecord lastStretch(HWND window) {
+  std::lock_guard<std::mutex> guard(detail::contextLock);
+  auto it = detail::stretches().find(window);
+  return it == detail::stretches().end() ? StretchRecord{} : it->second;
+}
+
+}  // namespace kswin

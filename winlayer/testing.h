@@ -61,6 +61,20 @@ void clearPrintedDocuments();
 /* Makes the next call of `step` ("SetAbortProc", "StartDoc") fail. */
 void failNextPrintStep(std::string_view step);
 
+/* ---- What windows drew --------------------------------------------------- */
+struct StretchRecord {
+  HWND window = nullptr;  // null: the window has not stretched a bitmap
+  int x = 0, y = 0, width = 0, height = 0;
+  int srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0;
+  const void* bits = nullptr;  // the caller's pixels, as passed
+  const void* info = nullptr;  // its BITMAPINFOHEADER and colour table
+  UINT usage = 0;
+  DWORD rop = 0;
+  int stretchMode = 0;  // of the device context at the time
+};
+/* The last StretchDIBits made on a device context of `window`. */
+StretchRecord lastStretch(HWND window);
+
 }  // namespace kswin
 
 #endif

@@ -420,6 +420,28 @@ typedef struct tagACCEL {
 #define SRCCOPY 0x00CC0020
 #define DIB_RGB_COLORS 0
 
+/* Device-independent bitmaps: the header and colour table that StretchDIBits
+ * takes as `info`. */
+#pragma pack(push, 1)
+typedef struct tagBITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight; /* positive: rows stored bottom-up */
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+} BITMAPINFOHEADER;
+typedef struct tagRGBQUAD {
+  uint8_t rgbBlue, rgbGreen, rgbRed, rgbReserved;
+} RGBQUAD;
+#pragma pack(pop)
+#define BI_RGB 0
+
 /* Printing results. */
 #define SP_ERROR (-1)
 #define SP_APPABORT (-2)

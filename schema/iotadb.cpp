@@ -1,0 +1,115 @@
+#include "iotadb.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "recdb/recdb.h"
+
+namespace iotatext {
+namespace {
+
+struct Closer {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+template <std::size_t N>
+void putText(char (&field)[N], const std::string& text) {
+  std::memset(field, 0, N);
+  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+
+void appendQuoted(std::string& out, const std::string& text) {
+  out.push_back('"');
+  for (char c : text) {
+    if (c == '"' || c == '^') out.push_back('^');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+}  // namespace
+
+IotaLine parseIotaLine(std::string_view line) {
+  IotaLine out;
+  out.country = countrytext::parseCountryLine(line);
+  countrytext::FieldTokenizer fields(line);
+  for (int i = 0; i < 10; ++i) fields.next(countrytext::kPrefixListWidth);
+  out.iotaNumber = fields.next(kIotaNumberWidth);
+  out.group = fields.next(kGroupWidth);
+  return out;
+}
+
+std::string formatIotaLine(const IotaLine& line) {
+  std::string out = countrytext::formatCountryLine(line.country);
+  // The country form ends with its two empty fields and CR LF.
+  out.resize(out.size() - std::strlen("\"\",\"\"\r\n"));
+  appendQuoted(out, line.iotaNumber);
+  out.push_back(',');
+  appendQuoted(out, line.group);
+  out += "\r\n";
+  return out;
+}
+
+IotaRecord toIotaRecord(const IotaLine& line) {
+  IotaRecord r{};
+  const CountryRecord country = countrytext::toRecord(line.country);
+  static_assert(sizeof country <= sizeof r);
+  std::memcpy(&r, &country, sizeof country);
+  putText(r.iotaNumber, line.iotaNumber.empty() ? std::string("00000") : line.iotaNumber);
+  putText(r.groupFlag, line.group.empty() ? std::string("N") : line.group);
+  return r;
+}
+
+ImportResult importIotaFile(const char* path, DB_TASK* task, int db) {
+  ImportResult result;
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(path, "rb"));
+  if (!file) return result;
+  result.opened = true;
+  countrytext::LineReader lines(file.get());
+  while (const auto line = lines.next()) {
+    if (countrytext::isBlankLine(*line)) continue;
+    const IotaLine island = parseIotaLine(*line);
+    if (island.country.prefix.empty()) {
+      result.emptyFirstFieldLine = lines.lineNumber();
+      break;
+    }
+    const IotaRecord record = toIotaRecord(island);
+    if (dbRecordCreate(kIotaRecordType, &record, task, db) != 0) {
+      result.failedLine = lines.lineNumber();
+      break;
+    }
+    ++result.stored;
+  }
+  return result;
+}
+
+bool fillIotaDatabase(const std::string& database, const std::string& textFile,
+                      std::string& message) {
+  DB_TASK* task = nullptr;
+  if (dbOpenTask(&task) != 0) {
+    message = "cannot make a database task";
+    return false;
+  }
+  ImportResult result;
+  const int opened = dbOpen(database.c_str(), "o", task);
+  if (opened == 0) result = importIotaFile(textFile.c_str(), task, 0);
+  const int closed = dbCloseTask(task);  // commits what was stored
+  if (opened != 0)
+    message = "cannot open " + database + ": " + dbResultText(opened);
+  else if (!result.opened)
+    message = "cannot read " + textFile;
+  else if (result.emptyFirstFieldLine)
+    message = textFile + " line " + std::to_string(result.emptyFirstFieldLine) + ": no prefix";
+  else if (result.failedLine)
+    message = textFile + " line " + std::to_string(result.failedLine) + ": record not stored";
+  else if (closed != 0)
+    message = "cannot write " + database + ": " + dbResultText(closed);
+  else {
+    message = std::to_string(result.stored) + " island groups from " + textFile;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace iotatext
