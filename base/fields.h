@@ -24,6 +24,16 @@ void putField(char (&field)[N], std::string_view text) {
   putField(field, N, text);
 }
 
+// A fixed field into another, read up to its NUL or its width.
+inline void copyField(char* field, std::size_t width, const char* from, std::size_t fromWidth) {
+  putField(field, width, std::string_view(from, from != nullptr ? strnlen(from, fromWidth) : 0));
+}
+
+template <std::size_t N, std::size_t M>
+void copyField(char (&field)[N], const char (&from)[M]) {
+  copyField(field, N, from, M);
+}
+
 inline std::string fieldText(const char* field, std::size_t width) {
   return std::string(field, strnlen(field, width));
 }

@@ -170,7 +170,7 @@ TEST_F(Award, NeededListsComeFromTheTalliesAndListActiveCountriesOnly) {
   country("W", "Worked");
   for (const char* p : {"Z", "A", "D", "W"}) {
     CountryTally t{};
-    testlog::put(t.prefix, p);
+    testlog::putField(t.prefix, p);
     ASSERT_EQ(dbRecordCreate(kCountryTallyType, &t, task_, 0), RECDB_OK);
   }
   add({.mode = "CW", .prefix = "W", .state = "", .band = 40});

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/fields.h"
 #include "ksdetail.h"
 #include "schema/logschema.h"
 
@@ -34,23 +35,9 @@ static_assert(offsetof(DetailRow, qslDate) == 94);
 static_assert(offsetof(DetailRow, status) == 103);
 static_assert(offsetof(DetailRow, address) == 108);
 
-// Copies at most size - 1 characters of `text` (NUL-terminated or not, at
-// most `available` bytes) into `field` and zero-fills the rest.
-void copyField(char* field, std::size_t size, const char* text, std::size_t available);
-template <std::size_t N, std::size_t M>
-void copyField(char (&field)[N], const char (&text)[M]) {
-  copyField(field, N, text, M);
-}
-template <std::size_t N>
-void copyText(char (&field)[N], const std::string& text) {
-  copyField(field, N, text.c_str(), text.size() + 1);
-}
-// A fixed field as a string, up to its NUL or its width.
-std::string fieldText(const char* field, std::size_t width);
-template <std::size_t N>
-std::string fieldText(const char (&field)[N]) {
-  return fieldText(field, N);
-}
+using ksbase::copyField;
+using ksbase::fieldText;
+using ksbase::putField;
 
 // Report kinds: which layout the line exports use.
 enum Kind { kNoKind = -1, kDxcc = 1, kCq = 2, kWas = 3, kVucc = 4, kUsca = 5, kIota = 6 };

@@ -51,8 +51,8 @@ int vuccAward(HWND owner, DB_TASK* task, int vuccBand, int variant) {
       if (row.address == 0) continue;  // no contact on this band
       char mhz[8];
       std::snprintf(mhz, sizeof mhz, "%4d", kVuccMegahertz[vuccBand]);
-      copyText(row.band, mhz);
-      copyText(row.grid, grid);
+      putField(row.band, mhz);
+      putField(row.grid, grid);
       if (admits(variant, s, row, false)) {
         appendRow(row);
         ++count;

@@ -55,15 +55,15 @@ void Selection::fill(const LogRecord& r, DB_ADDR address) {
   copyField(row_.mode, r.mode);
   char band[16];
   std::snprintf(band, sizeof band, "%3d", r.band);
-  copyText(row_.band, band);
+  putField(row_.band, band);
   const std::string received = fieldText(r.qslRcvd);
   std::memset(row_.qsl, 0, sizeof row_.qsl);
   std::memset(row_.qslDate, 0, sizeof row_.qslDate);
   if (isConfirmed(received.c_str())) {
-    copyText(row_.qsl, "Cfm");
+    putField(row_.qsl, "Cfm");
     confirmed = true;
   } else if (r.qslSent[0] == 'Y') {
-    copyText(row_.qsl, "Snt");
+    putField(row_.qsl, "Snt");
     copyField(row_.qslDate, r.qslDate);
     sent = true;
   }

@@ -171,19 +171,6 @@ std::string submissionDate(const std::string& date) {
 
 }  // namespace
 
-void copyField(char* field, std::size_t size, const char* text, std::size_t available) {
-  if (size == 0) return;
-  std::size_t n = 0;
-  if (text != nullptr)
-    while (n < size - 1 && n < available && text[n] != '\0') ++n;
-  if (n > 0) std::memcpy(field, text, n);
-  std::memset(field + n, 0, size - n);
-}
-
-std::string fieldText(const char* field, std::size_t width) {
-  return std::string(field, strnlen(field, width));
-}
-
 void clearRow(DetailRow& row) {
   row = DetailRow{};
   row.marker[0] = ' ';
@@ -236,7 +223,7 @@ void appendTotals(int count) {
   appendRow(row);
   char total[32];
   std::snprintf(total, sizeof total, "Total: %d", count);
-  copyText(row.country, total);
+  putField(row.country, total);
   appendRow(row);
 }
 

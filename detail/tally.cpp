@@ -5,11 +5,14 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/fields.h"
 #include "funct/ksfunct.h"
 #include "schema/logschema.h"
 
 namespace kstally {
 namespace {
+
+using ksbase::fieldText;
 
 // Band positions of the country, zone and state tallies, and of the grids.
 constexpr int kBands[14] = {160, 80, 40, 30, 20, 17, 15, 12, 10, 6, 2, 220, 432, 902};
@@ -55,10 +58,6 @@ std::uint64_t packed(const char* text, std::size_t width) {
   for (std::size_t i = 0; i < width && i < 8 && text[i] != '\0'; ++i)
     value |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
   return value;
-}
-
-std::string fieldText(const char* field, std::size_t width) {
-  return std::string(field, strnlen(field, width));
 }
 
 template <class Tally>

@@ -19,18 +19,18 @@ class Tally : public ksdetail::testlog::Logbook {
     return t;
   }
   CountryTally countryTally(const char* prefix) {
-    char key[8] = {};
-    std::strncpy(key, prefix, 7);
+    char key[sizeof CountryTally::prefix];
+    ksbase::putField(key, prefix);
     return read<CountryTally>(logfield::kCountryTallyPrefix, key);
   }
 };
 
 TEST_F(Tally, WorkedAndConfirmedPerAwardModeAndBand) {
   CountryTally seeded{};
-  ksdetail::testlog::put(seeded.prefix, "F");
-  ksdetail::testlog::put(seeded.status, "A");
+  ksdetail::testlog::putField(seeded.prefix, "F");
+  ksdetail::testlog::putField(seeded.status, "A");
   ASSERT_EQ(dbRecordCreate(kCountryTallyType, &seeded, task_, 0), RECDB_OK);
-  ksdetail::testlog::put(seeded.prefix, "K");
+  ksdetail::testlog::putField(seeded.prefix, "K");
   ASSERT_EQ(dbRecordCreate(kCountryTallyType, &seeded, task_, 0), RECDB_OK);
 
   add({.date = "06-01-80", .mode = "CW", .prefix = "F", .qslRcvd = "Y", .band = 20, .zone = 14});

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "base/fields.h"
 #include "funct/ksfunct.h"
 #include "schema/logschema.h"
 #include "recdb/recdb.h"
@@ -19,11 +20,7 @@ namespace ksdetail::testlog {
 
 namespace fs = std::filesystem;
 
-template <std::size_t N>
-void put(char (&field)[N], const std::string& text) {
-  std::memset(field, 0, N);
-  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
+using ksbase::putField;
 
 // One contact as the tests describe it.
 struct Contact {
@@ -67,10 +64,10 @@ class Logbook : public ::testing::Test {
 
   void country(const std::string& prefix, const std::string& name, const char* status = "A") {
     CountryRecord r{};
-    put(r.prefix, prefix);
-    put(r.name, name);
-    put(r.status, status);
-    put(r.date, "01-01-01");
+    putField(r.prefix, prefix);
+    putField(r.name, name);
+    putField(r.status, status);
+    putField(r.date, "01-01-01");
     ASSERT_EQ(dbRecordCreate(kCountryRecordType, &r, task_, 1), RECDB_OK);
   }
 
@@ -78,7 +75,7 @@ class Logbook : public ::testing::Test {
   DB_ADDR county(const std::string& state, const std::string& name) {
     CountyRecord r{};
     std::memcpy(r.state, state.data(), 2);
-    put(r.county, name);
+    putField(r.county, name);
     DB_ADDR address = 0;
     EXPECT_EQ(dbRecordCreate(kCountyRecordType, &r, task_, 2), RECDB_OK);
     dbCurrentGet(&address, task_, 2);
@@ -88,11 +85,11 @@ class Logbook : public ::testing::Test {
   void island(const std::string& reference, const std::string& group, const std::string& prefix,
               const std::string& name) {
     IotaRecord r{};
-    put(r.prefix, prefix);
-    put(r.name, name);
-    put(r.status, "A");
-    put(r.iotaNumber, reference);
-    put(r.groupFlag, group);
+    putField(r.prefix, prefix);
+    putField(r.name, name);
+    putField(r.status, "A");
+    putField(r.iotaNumber, reference);
+    putField(r.groupFlag, group);
     ASSERT_EQ(dbRecordCreate(kIotaRecordType, &r, task_, 5), RECDB_OK);
   }
 
@@ -106,20 +103,20 @@ class Logbook : public ::testing::Test {
   // database address.
   DB_ADDR add(const Contact& c) {
     LogRecord r{};
-    put(r.call, c.call);
-    put(r.date, c.date);
+    putField(r.call, c.call);
+    putField(r.date, c.date);
     r.julianDay = CalcJulianDate(c.date.c_str());
-    put(r.time, "12:00");
-    put(r.mode, c.mode);
-    put(r.rstRcvd, "59");
-    put(r.qth, c.qth);
-    put(r.qslRcvd, c.qslRcvd);
-    put(r.qslSent, c.qslSent);
-    put(r.qslDate, c.qslDate);
-    put(r.satId, c.satId);
-    put(r.prefix, c.prefix);
-    put(r.state, c.state);
-    put(r.grid, c.grid);
+    putField(r.time, "12:00");
+    putField(r.mode, c.mode);
+    putField(r.rstRcvd, "59");
+    putField(r.qth, c.qth);
+    putField(r.qslRcvd, c.qslRcvd);
+    putField(r.qslSent, c.qslSent);
+    putField(r.qslDate, c.qslDate);
+    putField(r.satId, c.satId);
+    putField(r.prefix, c.prefix);
+    putField(r.state, c.state);
+    putField(r.grid, c.grid);
     r.band = static_cast<std::uint16_t>(c.band);
     r.cqZone = static_cast<std::uint16_t>(c.zone);
     r.dxccFlag = r.dxccModeFlag = r.dxccBandFlag = r.cqFlag = r.cqModeFlag = r.cqBandFlag =

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/fields.h"
 #include "recdb/recdb.h"
 
 namespace iotatext {
@@ -12,12 +13,6 @@ namespace {
 struct Closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-template <std::size_t N>
-void putText(char (&field)[N], const std::string& text) {
-  std::memset(field, 0, N);
-  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
 
 void appendQuoted(std::string& out, const std::string& text) {
   out.push_back('"');
@@ -56,8 +51,8 @@ IotaRecord toIotaRecord(const IotaLine& line) {
   const CountryRecord country = countrytext::toRecord(line.country);
   static_assert(sizeof country <= sizeof r);
   std::memcpy(&r, &country, sizeof country);
-  putText(r.iotaNumber, line.iotaNumber.empty() ? std::string("00000") : line.iotaNumber);
-  putText(r.groupFlag, line.group.empty() ? std::string("N") : line.group);
+  ksbase::putField(r.iotaNumber, line.iotaNumber.empty() ? std::string("00000") : line.iotaNumber);
+  ksbase::putField(r.groupFlag, line.group.empty() ? std::string("N") : line.group);
   return r;
 }
 
