@@ -16,9 +16,12 @@ int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
 int runExport(std::span<char*> args);
+int runTelnet(std::span<char*> args);
 int runGrayline(std::span<char*> args);
 int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
+int runCallbook(std::span<char*> args);
+int runKit(std::span<char*> args);
 
 namespace {
 
@@ -105,6 +108,20 @@ const Command table[] = {
      "The count goes to standard output, a progress bar to a terminal. When a\n"
      "write fails the partial FILE is removed. Needs kestrel setup first.",
      runExport},
+    {"telnet", "HOST [PORT] [--tls] [--terminal TYPE] [--timeout S]",
+     "a Telnet session with a server (a DX cluster, say)",
+     "PORT is 23 unless given (992 with --tls). What the server sends goes to\n"
+     "standard output; lines typed or piped in go to the server with the Telnet\n"
+     "line end CR LF. On a pipe the server's CR LF become LF, so a session can be\n"
+     "scripted: printf 'N0CALL\\nsh/dx\\nbye\\n' | kestrel telnet HOST 7300.\n"
+     "Once the input ends, the session ends when the server closes it or has\n"
+     "been quiet for the timeout.\n"
+     "--tls       take up TLS when the server offers START-TLS; the certificate\n"
+     "            must be valid for HOST. Nothing is sent until TLS is running.\n"
+     "--terminal  the terminal type told to the server (default DEC-VT100)\n"
+     "--timeout   seconds to wait to connect, and for a quiet server after the\n"
+     "            input ended (default 10, at most 600)",
+     runTelnet},
     {"grayline", "[--at YYYY-MM-DDTHH:MM:SSZ] --png FILE [--scale N]",
      "draw the day/night map of the grayline window for an instant as a PNG file",
      "The world map with the half of the Earth in daylight bright and the half\n"
@@ -143,6 +160,39 @@ const Command table[] = {
      "needed lists of kestrel award and the import's award value report read\n"
      "these tallies; an import brings them up to date when it completes.",
      runTally},
+    {"callbook",
+     "call CALL | name LAST [FIRST] | city STATE [CITY] | zip LOW [HIGH] | "
+     "street STATE CITY STREET [--format 1-6] [--count] [--next N] [--email] [--drive L]",
+     "look licence holders up in a callbook CD's data set",
+     "The data set is the directory callbk (callbkc.idx, callbkc.dat ...) at the\n"
+     "root of a drive: the first of the drives C to Z (from --drive L) that holds\n"
+     "it, each drive being the directory named by KESTREL_DRIVE_<letter>.\n"
+     "Shows the first match; a callsign listed under another shows that one's\n"
+     "record. Texts are upper-cased; a * ends a last name or city that is only\n"
+     "the beginning of one. A callsign with its only digit first (1ABC) matches\n"
+     "every call of that district and suffix, one with no digit (ABC) every call\n"
+     "with that suffix.\n"
+     "--format N  1 columns with dates and class, 2 name and address, 3 one line,\n"
+     "            4 the record as stored (default), 5 quoted fields, 6 tabs\n"
+     "--count     count the matches\n"
+     "--next N    show up to N further matches\n"
+     "--email     the e-mail address listed for the first match\n"
+     "Exit status 1 when nothing matches or there is no data set.",
+     runCallbook},
+    {"kit", "CALL... [--template TEXT]",
+     "look US and Canadian calls up in the KIT licence data set",
+     "Prints the holder's data for each CALL, laid out by TEXT (default: call,\n"
+     "class and year of birth; name; street; city, state and ZIP, one a line).\n"
+     "Tags in TEXT: [CL] call, [CA] call in six places, [LC] class, [DB] year\n"
+     "and [BE] date of birth, [FN] [MI] [MS] [MS1] [LN] name, [AD] street,\n"
+     "[CI] city, [ST] state, [ZI] [ZZ] ZIP or postal code, [CO] county, [RN]\n"
+     "record number, [TAn] blanks up to column n, [C+n] [C-n] column moves,\n"
+     "[NLn] line ends, [CCn] character n, [UC1] names in mixed case, [UC0] off.\n"
+     "The data set's folder is KITDIR (or WKITDIR), else a PATH entry ending\n"
+     "in KIT, else any PATH entry, else KIT or KITHD on a drive mapped by\n"
+     "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
+     "found or the data set cannot be used.",
+     runKit},
 };
 
 }  // namespace
