@@ -41,6 +41,17 @@ expect("date Intl", status == 0 and "2026-12-07" in out and "USA         12-07-2
 status, out, err = run("date", "12/31/99", "01-01-45")
 expect("bad date fails", status == 1 and "'12/31/99' is not a valid date" in err, err)
 expect("good date after a bad one", "1945-01-01" in out, out)
+status, out, err = run("date", "2024-02-29")
+expect("date ISO", status == 0 and "ISO form" in out and "USA         02-29-24" in out, out + err)
+status, out, err = run("date", "1939-06-15", "2024-02-30")
+expect("ISO date outside the log's years", status == 1 and "outside 1945-2044" in err, err)
+expect("ISO date that does not exist", "'2024-02-30' is not a valid date" in err, err)
+status, out, err = run("--version")
+expect("--version ends its line", status == 0 and out.startswith("kestrel ") and
+       out.endswith("\n"), out)
+status, out, err = run("band", "60", "4")
+expect("60 m and 4 m", status == 0 and "60 m  default frequency 5.357.00  HF" in out and
+       "4 m  default frequency 70.200.00  VHF/UHF" in out, out + err)
 status, out, err = run("date")
 expect("date without argument", status == 2, err)
 

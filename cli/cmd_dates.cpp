@@ -11,7 +11,16 @@
 namespace kcli {
 namespace {
 
+// Whether the text has the shape YYYY-MM-DD.
+bool isIsoShape(const std::string& text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (text[i] < '0' || text[i] > '9') return false;
+  return true;
+}
+
 const char* formName(const char* date) {
+  if (isIsoShape(date)) return "ISO form, YYYY-MM-DD";
   switch (date[2]) {
     case '-': return "USA form, MM-DD-YY";
     case '/': return "Intl form, DD/MM/YY";
@@ -35,15 +44,34 @@ bool parseInt(const char* text, int& value) {
 
 }  // namespace
 
+std::string logDate(const std::string& text, bool* outOfRange) {
+  if (outOfRange) *outOfRange = false;
+  if (!isIsoShape(text)) return text;
+  const int year = std::atoi(text.substr(0, 4).c_str());
+  if (year < 1945 || year > 2044) {
+    if (outOfRange) *outOfRange = true;
+    return text;
+  }
+  return text.substr(5, 2) + "-" + text.substr(8, 2) + "-" + text.substr(2, 2);
+}
+
 int runDate(std::span<char*> args) {
   if (args.empty()) return usageError(*findCommand("date"), "no date given");
   int status = kOk;
   for (const char* text : args) {
-    const int day = CalcJulianDate(text);
+    bool outOfRange = false;
+    const std::string date8 = logDate(text, &outOfRange);
+    if (outOfRange) {
+      std::fprintf(stderr, "kestrel date: '%s' lies outside 1945-2044, the years the log holds\n",
+                   text);
+      status = kFailed;
+      continue;
+    }
+    const int day = CalcJulianDate(date8.c_str());
     if (day == 0) {
       std::fprintf(stderr,
-                   "kestrel date: '%s' is not a valid date (MM-DD-YY, DD/MM/YY or "
-                   "YY.MM.DD)\n",
+                   "kestrel date: '%s' is not a valid date (MM-DD-YY, DD/MM/YY, "
+                   "YY.MM.DD or YYYY-MM-DD)\n",
                    text);
       status = kFailed;
       continue;

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -99,8 +100,12 @@ int runImport(std::span<char*> given) {
   if (format == nullptr)
     return usageError(self, ("no format '" + std::string(words[0]) + "'").c_str());
 
-  // A logbook that is not there yet is made.
+  // A logbook that is not there yet is made, in a directory that is.
   const std::string logbook = words[1], file = words[2];
+  const std::filesystem::path directory = std::filesystem::path(logbook).parent_path();
+  std::error_code error;
+  if (!directory.empty() && !std::filesystem::is_directory(directory, error))
+    return fail("the logbook's directory does not exist: ", directory.string());
   if (!FileExists((logbook + ".DAT").c_str()) && !FileExists(logbook.c_str())) isNew = true;
 
   // The two questions of the import take their flags; the rest are

@@ -185,9 +185,11 @@ int runLookup(std::span<char*> args) {
   if (args.empty() || args.size() > 2) return usageError(self, "give a call (and a date) or -");
   const bool batch = std::strcmp(args[0], "-") == 0;
   if (batch && args.size() > 1) return usageError(self, "- takes no date: give one per line");
-  const std::string date = args.size() > 1 ? args[1] : today();
+  const std::string date = args.size() > 1 ? logDate(args[1]) : today();
   if (!validDate(date)) {
-    std::fprintf(stderr, "kestrel lookup: '%s' is not a date (MM-DD-YY, DD/MM/YY or YY.MM.DD)\n",
+    std::fprintf(stderr,
+                 "kestrel lookup: '%s' is not a date the log holds (MM-DD-YY, DD/MM/YY, "
+                 "YY.MM.DD or YYYY-MM-DD from 1945 to 2044)\n",
                  date.c_str());
     return kUsage;
   }
@@ -215,6 +217,7 @@ int runLookup(std::span<char*> args) {
     words >> call >> when;
     if (call.empty()) continue;
     if (when.empty()) when = date;
+    when = logDate(when);
     if (!validDate(when)) {
       Answer bad;
       bad.call = upper(call);

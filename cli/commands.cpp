@@ -27,7 +27,7 @@ namespace {
 
 const Command table[] = {
     {"date", "DATE...", "check a date and show its day number and its three forms",
-     "DATE is 8 characters: MM-DD-YY, DD/MM/YY or YY.MM.DD.\n"
+     "DATE is 8 characters: MM-DD-YY, DD/MM/YY or YY.MM.DD, or YYYY-MM-DD.\n"
      "Two-digit years 00-44 are 2000-2044, 45-99 are 1945-1999.",
      runDate},
     {"time", "TIME...", "check a time (HH:MM, HH:MM:SS, HH.MM, HH.MM.SS, HHMM, HHMMSS)", "",
@@ -38,7 +38,7 @@ const Command table[] = {
      "--offset  hours to add to the local clock (your offset to UTC)",
      runNow},
     {"band", "BAND...", "a band number's default frequency and class",
-     "Bands are metres up to 2 (160 ... 6, 2) and MHz from 220 up.", runBand},
+     "Bands are metres up to 2 (160, 80, 60 ... 6, 4, 2) and MHz from 220 up.", runBand},
     {"mode", "MODE...", "which mode families a mode word belongs to", "", runMode},
     {"state", "ABBREV...", "a US state's CQ and ITU zones, or an ARRL section's state", "",
      runState},
@@ -63,9 +63,11 @@ const Command table[] = {
      "                running host from another shell",
      runHost},
     {"lookup", "CALL [DATE] | -", "the country, zones and position of a call on a day",
-     "DATE is MM-DD-YY, DD/MM/YY or YY.MM.DD; without it, today. The call is\n"
-     "resolved as an import resolves a contact: deleted entities, then prefixes\n"
-     "shared by date, then plain prefixes; zones are corrected for the call area.\n"
+     "DATE is MM-DD-YY, DD/MM/YY, YY.MM.DD or YYYY-MM-DD; without it, today.\n"
+     "The call is resolved as an import resolves a contact: deleted entities,\n"
+     "then prefixes shared by date, then plain prefixes; zones are corrected\n"
+     "for the call area. One letter and \"/\" in front of a call (F/DL3RBF) is\n"
+     "the country the operator is in.\n"
      "With -, reads CALL [DATE] lines from standard input and writes one line\n"
      "each, tab-separated: call, prefix, country, continent, CQ zone, ITU zone,\n"
      "latitude, longitude, the date rule that applied (fields after the call\n"

@@ -4,6 +4,7 @@
 #define KESTREL_CLI_COMMANDS_H
 
 #include <span>
+#include <string>
 
 namespace kcli {
 
@@ -25,6 +26,11 @@ inline constexpr int kUsage = 2;
 // Prints "kestrel NAME: usage: ..." to standard error and returns kUsage.
 int usageError(const Command& command, const char* problem);
 const Command* findCommand(const char* name);
+
+// A date the user typed as YYYY-MM-DD in the log's USA form (MM-DD-YY);
+// any other text comes back unchanged. `outOfRange` is set when it is an
+// ISO date whose year lies outside 1945-2044, which the log cannot hold.
+std::string logDate(const std::string& text, bool* outOfRange = nullptr);
 
 }  // namespace kcli
 

@@ -43,13 +43,25 @@ with tempfile.TemporaryDirectory() as top:
     status, out, err = run("import", "adif", log, desktop, "--new", "--report")
     expect("desktop import", status == 0, out + err)
     expect("console on stdout", out.startswith("Beginning ADIF File Import.\nADIF Import Complete.\n"), out)
-    expect("summary", "2 records imported.\n2 records not imported.\n" in out, out)
-    errors = read(os.path.join(top, "desktop.ERR"))
-    expect("error log names the contact and its reason",
-           errors.startswith("KH6ZZ ") and "; Missing or unsupported frequency\n" in errors, errors)
+    expect("summary", "No Errors.\n4 records imported.\n" in out, out)
+    expect("no error log", not os.path.exists(os.path.join(top, "desktop.ERR")))
     report = read(os.path.join(top, "desktop.VAL"))
     expect("value report", "W6XYZ" in report and "New DXCC Country.\r\n" in report, report)
     expect("report not shown without a terminal", "Error starting" not in err, err)
+
+    backup = os.path.join(top, "backup.adi")
+    shutil.copy(os.path.join(testdata, "backup.adi"), backup)
+    status, out, err = run("import", "adif", log, backup)
+    expect("backup with FREQ in Hz", status == 0 and
+           "4 records imported.\n1 records not imported.\n" in out, out + err)
+    errors = read(os.path.join(top, "backup.ERR"))
+    expect("error log names the contact and its reason",
+           errors.startswith("LZ1XY ") and "; Missing or unsupported frequency\n" in errors, errors)
+
+    nowhere = os.path.join(top, "no", "such", "dir")
+    status, out, err = run("import", "adif", os.path.join(nowhere, "LOG"), desktop)
+    expect("missing directory", status == 1 and
+           err == f"kestrel import: the logbook's directory does not exist: {nowhere}\n", err)
 
     damaged = os.path.join(top, "damaged.adi")
     shutil.copy(os.path.join(testdata, "damaged.adi"), damaged)
@@ -64,7 +76,7 @@ with tempfile.TemporaryDirectory() as top:
         status, out, err = run(*args)
         expect(f"usage error {text}", status == 2 and text in err, err)
     status, out, err = run("import", "adif", os.path.join(top, "FRESH"), desktop)
-    expect("a missing logbook is made", status == 0 and "2 records imported" in out, out + err)
+    expect("a missing logbook is made", status == 0 and "4 records imported" in out, out + err)
     status, out, err = run("import", "adif", log, os.path.join(top, "gone.adi"))
     expect("missing file", status == 1 and "No such file: " in err, err)
     status, out, err = run("import", "ct", log, desktop)
@@ -114,7 +126,7 @@ with tempfile.TemporaryDirectory() as top:
                done.stdout + done.stderr)
         status, out, err = run("import", "adif", logbook, desktop)
         expect(f"{name}: the logbook opens and takes more contacts",
-               status == 0 and "2 records imported" in out, out + err)
+               status == 0 and "4 records imported" in out, out + err)
 
 if failures:
     print("\n".join(failures))

@@ -26,12 +26,27 @@ with tempfile.TemporaryDirectory() as top:
     dictdir = os.path.join(top, "dict")
     env = dict(os.environ, KESTREL_HOME=home)
 
-    def run(*args):
-        done = subprocess.run([kestrel, *args], capture_output=True, text=True, env=env)
+    def run(*args, stdin=None):
+        done = subprocess.run([kestrel, *args], capture_output=True, text=True, env=env,
+                              input=stdin)
         return done.returncode, done.stdout, done.stderr
 
     status, out, err = run("setup", dictdir)
     expect("setup exits 0", status == 0, err)
+
+    # Calls resolved over the country list that setup installed.
+    for call, date, country in (("F/DL3RBF", "2024-03-15", "France"),
+                                ("M/N6JFD", "03-15-24", "England"),
+                                ("KL7XY", "2024-03-15", "Alaska")):
+        status, out, err = run("lookup", call, date)
+        expect(f"lookup {call}", status == 0 and f"Country    {country}\n" in out, out + err)
+    status, out, err = run("lookup", "KL7XY")
+    expect("Alaska's key", "Prefix     KL7\n" in out, out + err)
+    status, out, err = run("lookup", "-", stdin="I/OE7RDI 2019-07-05\nW1AW 1939-01-01\n")
+    expect("lookup - with ISO dates", out.startswith("I/OE7RDI\tI\tItaly\t") and
+           "W1AW\t\t\t\t\t\t\t\t'1939-01-01' is not a date" in out, out + err)
+    status, out, err = run("lookup", "W1AW", "1939-01-01")
+    expect("lookup with a year the log cannot hold", status == 2 and "1945 to 2044" in err, err)
     for name in ("LOGDBD.SKL", "LOGDAT.SKL", "LOGDA1.SKL", "LOGKEY.SKL", "LOGK01.SKL",
                  "LOGK02.SKL", "COUNTRY.DBD", "COUNTRY.DAT", "USCOUNTY.DBD", "QSLMGR.DAT",
                  "IOTA.KEY"):

@@ -16,13 +16,13 @@ struct Band {
 
 // In band order; BandToFreq walks it top to bottom.
 constexpr Band kBands[] = {
-    {160, "1.800.00", false},    {80, "3.500.00", false},     {40, "7.000.00", false},
-    {30, "10.100.00", false},    {20, "14.000.00", false},    {17, "18.068.00", false},
-    {15, "21.000.00", false},    {12, "24.890", false},       {10, "28.000.00", false},
-    {6, "50.000.00", true},      {2, "144.000.00", true},     {220, "222.000.00", true},
-    {432, "432.000.00", true},   {902, "902.000.00", true},   {1240, "1240.000.0", true},
-    {2300, "2300.000.0", true},  {3300, "3300.000.0", true},  {5650, "5650.000.0", true},
-    {10000, "10000.000", true},
+    {160, "1.800.00", false},   {80, "3.500.00", false},    {60, "5.357.00", false},
+    {40, "7.000.00", false},    {30, "10.100.00", false},   {20, "14.000.00", false},
+    {17, "18.068.00", false},   {15, "21.000.00", false},   {12, "24.890", false},
+    {10, "28.000.00", false},   {6, "50.000.00", true},     {4, "70.200.00", true},
+    {2, "144.000.00", true},    {220, "222.000.00", true},  {432, "432.000.00", true},
+    {902, "902.000.00", true},  {1240, "1240.000.0", true}, {2300, "2300.000.0", true},
+    {3300, "3300.000.0", true}, {5650, "5650.000.0", true}, {10000, "10000.000", true},
 };
 
 struct State {
@@ -84,14 +84,22 @@ const Band* findBand(int number) {
 
 constexpr const char* kCW[] = {"CW"};
 constexpr const char* kSSB[] = {"USB", "LSB", "SSB"};
-constexpr const char* kPhone[] = {"USB", "LSB", "AM", "FM", "SSB"};
+// The classic five, then the digital voice systems of today.
+constexpr const char* kPhone[] = {"USB", "LSB", "AM",  "FM",  "SSB", "DV",
+                                  "C4FM", "DMR", "DSTR", "FDV", "M17"};
 // The twelve classic words, then the FSK-family digital modes of today
-// that fit the log's four-character mode field.
-constexpr const char* kFSK[] = {"FSK",  "AMT",  "PKT", "TTY", "PAC",  "ASC",
-                                "CLO",  "PSK",  "GTOR", "PAC2", "MFSK", "RTTY",
-                                "FT8",  "FT4",  "JT65", "JT9",  "JT4",  "JS8",
-                                "Q65",  "FST4"};
-constexpr const char* kSSTV[] = {"SSTV", "ATV"};
+// that fit the log's four-character mode field, then the words the ADIF
+// importer gives the other data modes of ADIF's mode list.
+constexpr const char* kFSK[] = {"FSK",  "AMT",  "PKT",  "TTY",  "PAC",  "ASC",  "CLO",
+                                "PSK",  "GTOR", "PAC2", "MFSK", "RTTY", "FT8",  "FT4",
+                                "JT65", "JT9",  "JT4",  "JS8",  "Q65",  "FST4", "RTYM",
+                                "NAVT", "PAC3", "PAC4", "PAX",  "V4",   "VOI",  "WINM",
+                                "ARDP", "DYN",  "VARA", "SCMP", "MTON", "OFDM", "RBIT",
+                                "FS4W", "FSQ",  "JTMS", "JT6M", "JT44", "MSK",  "F441",
+                                "ISCT", "Q64",  "Q15",  "T10",  "WSPR", "OPRA", "ROS",
+                                "OLIV", "CTIA", "DOM",  "HELL", "THOR", "THRB", "MT63",
+                                "CHIP"};
+constexpr const char* kSSTV[] = {"SSTV", "ATV", "FAX"};
 constexpr const char* kSAT[] = {"SAT"};
 constexpr const char* kConfirmed[] = {"Y"};
 constexpr const char* kUSA[] = {"K", "KL7", "KH6"};

@@ -17,6 +17,13 @@ TEST(ModeFamilies, WholeWordsOnly) {
   EXPECT_EQ(isCW("CW"), 1);
   EXPECT_EQ(isSSTV("ATV"), 1);
   EXPECT_EQ(isSSTV("SSTV2"), 0);
+  EXPECT_EQ(isSSTV("FAX"), 1);
+  // Digital voice counts as phone, never as SSB.
+  for (const char* word : {"DV", "DSTR", "DMR", "C4FM", "FDV", "M17"}) {
+    EXPECT_EQ(isPhone(word), 1) << word;
+    EXPECT_EQ(isSSB(word), 0) << word;
+    EXPECT_EQ(isFSK(word), 0) << word;
+  }
   EXPECT_EQ(isSAT("SAT"), 1);
   EXPECT_EQ(isSAT("SATL"), 0);
 }
@@ -88,15 +95,16 @@ TEST(States, SectionsMapToStatesAndEverythingElsePassesThrough) {
   EXPECT_STREQ(ARRLSectToState(kept, kept), "WY");
 }
 
-TEST(Bands, NineteenBandsWithTheirFrequencyTexts) {
+TEST(Bands, TwentyOneBandsWithTheirFrequencyTexts) {
   const struct {
     int band;
     const char* freq;
     int vhf;
-  } rows[] = {{160, "1.800.00", 0},   {80, "3.500.00", 0},     {40, "7.000.00", 0},
+  } rows[] = {{160, "1.800.00", 0},   {80, "3.500.00", 0},     {60, "5.357.00", 0},
+              {40, "7.000.00", 0},
               {30, "10.100.00", 0},   {20, "14.000.00", 0},    {17, "18.068.00", 0},
               {15, "21.000.00", 0},   {12, "24.890", 0},       {10, "28.000.00", 0},
-              {6, "50.000.00", 1},    {2, "144.000.00", 1},    {220, "222.000.00", 1},
+              {6, "50.000.00", 1},    {4, "70.200.00", 1},     {2, "144.000.00", 1},    {220, "222.000.00", 1},
               {432, "432.000.00", 1}, {902, "902.000.00", 1},  {1240, "1240.000.0", 1},
               {2300, "2300.000.0", 1}, {3300, "3300.000.0", 1}, {5650, "5650.000.0", 1},
               {10000, "10000.000", 1}};
@@ -108,7 +116,7 @@ TEST(Bands, NineteenBandsWithTheirFrequencyTexts) {
     EXPECT_EQ(isBand(row.band), 1) << row.band;
     EXPECT_EQ(isVHFUHF(row.band), row.vhf) << row.band;
   }
-  for (int notBand : {0, 1, 11, 60, 70, 1296, 144, 24, 222, -160}) {
+  for (int notBand : {0, 1, 3, 5, 11, 70, 1296, 144, 24, 222, -160}) {
     char freq[11] = "junk";
     BandToFreq(notBand, freq);
     EXPECT_STREQ(freq, "") << notBand;

@@ -73,7 +73,7 @@ TEST_F(AdifImportTest, OneContactOfTheLastDayOf1999) {
 TEST_F(AdifImportTest, GoodRecordsStoredBadOnesLogged) {
   EXPECT_EQ(run("<CALL:4>W1AW<QSO_DATE:8>20240101<MODE:2>CW<FREQ:6>14.025<EOR>"
                 "<CALL:5>DL1AB<QSO_DATE:8>19391231<MODE:3>SSB<FREQ:6>14.200<EOR>"
-                "<CALL:5>K1ABC<QSO_DATE:8>20240101<MODE:6>OLIVIA<FREQ:6>50.100<EOR>"
+                "<CALL:5>K1ABC<QSO_DATE:8>20240101<MODE:6>XOLIVI<FREQ:6>50.100<EOR>"
                 "<CALL:5>N1XYZ<QSO_DATE:8>20240102<MODE:3>SSB<BAND:2>6m<EOR>"),
             ImportEnd::Completed);
   EXPECT_EQ(storedCalls(), (Calls{"W1AW", "N1XYZ"}));
@@ -93,7 +93,8 @@ TEST_F(AdifImportTest, GoodRecordsStoredBadOnesLogged) {
 TEST_F(AdifImportTest, CancelKeepsTheRecordsStoredSoFar) {
   frame_.cancelAt = 2;
   std::string text = "<EOH>";
-  for (int i = 0; i < 5; ++i) text += "<CALL:4>W1A" + std::to_string(i) + "<FREQ:6>14.025<EOR>";
+  for (int i = 0; i < 5; ++i)
+    text += "<CALL:4>W1A" + std::to_string(i) + "<QSO_DATE:8>20240101<MODE:2>CW<FREQ:6>14.025<EOR>";
   EXPECT_EQ(run(text), ImportEnd::Cancelled);
   EXPECT_EQ(storedCalls(), (Calls{"W1A0", "W1A1"}));
   EXPECT_EQ(host_.boxes().back().caption, "Import Aborted");
@@ -107,10 +108,31 @@ TEST_F(AdifImportTest, FileWithoutHeaderEndSaysSo) {
 }
 
 TEST_F(AdifImportTest, ProblemsOfTheFileGoToTheConsole) {
-  EXPECT_EQ(run("<EOH>\n<CALL:4>W1AW <NAME:-3>Bob <FREQ:6>14.025 <EOR>\n"), ImportEnd::Completed);
+  EXPECT_EQ(run("<EOH>\n<CALL:4>W1AW <NAME:-3>Bob <FREQ:6>14.025 <QSO_DATE:8>20240101 "
+                "<MODE:2>CW <EOR>\n"),
+            ImportEnd::Completed);
   EXPECT_EQ(storedCalls(), (Calls{"W1AW"}));
   EXPECT_NE(frame_.text().find("Line 2: tag <NAME:-3> has no usable length; skipped\n"),
             std::string::npos);
+}
+
+TEST_F(AdifImportTest, IncompleteRecordsAreLoggedWithTheirDateAndEmptyOnesSkipped) {
+  EXPECT_EQ(run("\r\n\r\n<CALL:4>W1AW<QSO_DATE:8>20240101<MODE:2>CW<FREQ:6>14.025<EOR>\r\n"
+                "<EOR><EOR>\r\n"
+                "<QSO_DATE:8>20240102<MODE:2>CW<FREQ:6>14.025<EOR>\r\n"
+                "<CALL:5>K1ABC<QSO_DATE:8>19390615<MODE:2>CW<FREQ:6>14.025<EOR>\r\n"),
+            ImportEnd::Completed);
+  EXPECT_EQ(storedCalls(), (Calls{"W1AW"}));
+  std::ifstream in(dir_ / "contest.ERR");
+  std::stringstream log;
+  log << in.rdbuf();
+  EXPECT_NE(log.str().find("K1ABC 06-15-39 "), std::string::npos) << log.str();
+  EXPECT_NE(log.str().find("; Missing call sign\n"), std::string::npos);
+  // The blank lines before the first tag leave the file without a header, and
+  // the empty records count for nothing.
+  EXPECT_NE(frame_.text().find("1 records imported.\n2 records not imported.\n"),
+            std::string::npos)
+      << frame_.text();
 }
 
 TEST_F(AdifImportTest, MissingFile) {

@@ -17,11 +17,13 @@ LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const Re
     if (!headerSeen && reader.headerless()) headerSeen = true;
     if (strcasecmp(field.name, "EOH") == 0) {
       headerSeen = true;
+      builder.reset();  // the header's own fields make no contact
     } else if (strcasecmp(field.name, "EOR") == 0) {
       if (!headerSeen) {
         if (endsBeforeHeader) ++*endsBeforeHeader;
         continue;
       }
+      if (builder.empty()) continue;  // two ends with nothing between
       builder.finish();
       const bool goOn = sink(builder);
       builder.reset();

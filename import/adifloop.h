@@ -18,7 +18,8 @@ enum class LoopEnd { EndOfFile, ReadError, Stopped };
 
 // Reads `reader` to its end. The header ends at "EOH", or before the first
 // character when the file starts with "<"; an "EOR" before that ends nothing.
-// Tags after the last "EOR" make no record. `endsBeforeHeader`, when given,
+// Tags after the last "EOR" make no record, and an "EOR" with no tag since
+// the header or the last record makes none either. `endsBeforeHeader`, when given,
 // counts the "EOR" tags passed over because no header end had come.
 LoopEnd readAdifRecords(AdifReader& reader, AdifRecordBuilder& builder, const RecordSink& sink,
                         long* endsBeforeHeader = nullptr);

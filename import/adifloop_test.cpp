@@ -26,9 +26,10 @@ class FakeServices : public RecordServices {
   int bandOf(double mhz) override {
     struct Range { double low, high; int band; };
     static const Range ranges[] = {
-        {1.8, 2.0, 160},   {3.5, 4.0, 80},     {7.0, 7.3, 40},    {10.1, 10.15, 30},
+        {1.8, 2.0, 160},   {3.5, 4.0, 80},     {5.06, 5.45, 60},  {7.0, 7.3, 40},
+        {10.1, 10.15, 30},
         {14.0, 14.35, 20}, {18.068, 18.168, 17}, {21.0, 21.45, 15}, {24.89, 24.99, 12},
-        {28.0, 29.7, 10},  {50.0, 54.0, 6},    {144.0, 148.0, 2}};
+        {28.0, 29.7, 10},  {50.0, 54.0, 6},    {69.9, 70.5, 4},   {144.0, 148.0, 2}};
     for (const Range& r : ranges)
       if (mhz >= r.low && mhz <= r.high) return r.band;
     return 0;
@@ -98,9 +99,9 @@ TEST(AdifLogs, DesktopLoggerOneFieldPerLineWithOwnFields) {
   EXPECT_EQ(w6.uscaFlag, 1);
   EXPECT_STREQ(w6.qslDate, "09-01-23");
   EXPECT_STREQ(w6.grid, "DM04ab");
-  EXPECT_EQ(r.contacts[1].errors, (Codes{kBadFrequency, kBadFrequency}));  // 60 m
-  EXPECT_EQ(r.contacts[2].errors, (Codes{kBadMode}));
-  EXPECT_TRUE(r.contacts[3].errors.empty());
+  for (const Contact& c : r.contacts) EXPECT_TRUE(c.errors.empty()) << c.record.call;
+  EXPECT_EQ(r.contacts[1].record.band, 60);
+  EXPECT_STREQ(r.contacts[2].record.mode, "OLIV");
   EXPECT_STREQ(r.contacts[3].record.qslSent, "S");
 }
 
@@ -108,7 +109,7 @@ TEST(AdifLogs, DigitalModesProgram) {
   LogRead r = readLog("digital.adi");
   ASSERT_EQ(calls(r), (Calls{"PY2XYZ", "ZL1AB", "W9QQ"}));
   for (const Contact& c : r.contacts) EXPECT_TRUE(c.errors.empty()) << c.record.call;
-  EXPECT_STREQ(r.contacts[1].record.mode, "MFSK");
+  EXPECT_STREQ(r.contacts[1].record.mode, "FT4");
   EXPECT_STREQ(r.contacts[1].record.time, "12:45");
   EXPECT_EQ(r.contacts[2].record.band, 6);
   EXPECT_STREQ(r.contacts[2].record.rstRcvd, "-12");
@@ -137,7 +138,13 @@ TEST(AdifLogs, OnlineReportWithFreeTextAndTrailingText) {
 TEST(AdifLogs, DamagedFileKeepsEveryRecord) {
   LogRead r = readLog("damaged.adi");
   ASSERT_EQ(calls(r), (Calls{"W1AW", "K1ABC", "K2ABC", "K3ABC", "K4ABC", "K5ABC"}));
-  for (const Contact& c : r.contacts) EXPECT_TRUE(c.errors.empty()) << c.record.call;
+  for (const Contact& c : r.contacts) {
+    if (std::strcmp(c.record.call, "K3ABC") != 0) {
+      EXPECT_TRUE(c.errors.empty()) << c.record.call;
+    }
+  }
+  // K3ABC's only mode tag is broken: the contact has none.
+  EXPECT_EQ(r.contacts[3].errors, (Codes{kBadMode}));
   EXPECT_STREQ(r.contacts[1].record.mode, "CW");
   EXPECT_STREQ(r.contacts[4].record.remarks, "two\nline text\"");
   EXPECT_EQ(r.problems.size(), 3u);
@@ -157,8 +164,26 @@ TEST(AdifLoop, EndOfRecordCountsOnlyAfterTheHeader) {
                               return true;
                             }),
             LoopEnd::EndOfFile);
-  // The call before the header carries into the first record until replaced.
   EXPECT_EQ(seen, (Calls{"K1ABC"}));
+  std::fclose(file);
+}
+
+TEST(AdifLoop, EmptyRecordsAndTheHeadersFieldsMakeNoContact) {
+  std::FILE* file = std::tmpfile();
+  std::fputs("<CALL:4>W9XX <PROGRAMID:3>LOG <EOH><EOR>\n<EOR> <MODE:2>CW <EOR><EOR>"
+             "<CALL:4>W1AW<EOR>\n\n<eor>",
+             file);
+  std::rewind(file);
+  AdifReader reader(nullptr, "t.adi", file);
+  FakeServices services;
+  AdifRecordBuilder builder(services, {});
+  std::vector<std::string> seen;
+  readAdifRecords(reader, builder, [&](const AdifRecordBuilder& b) {
+    seen.emplace_back(b.record().call);
+    return true;
+  });
+  // The header's call does not carry into the record that has only a mode.
+  EXPECT_EQ(seen, (Calls{"", "W1AW"}));
   std::fclose(file);
 }
 

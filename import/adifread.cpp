@@ -64,7 +64,17 @@ bool AdifReader::readLine(int keep) {
   if (!started_) {
     started_ = true;
     if (std::strncmp(line_.get(), kByteOrderMark, 3) == 0) position_ = 3;
-    headerless_ = line_[position_] == '<';
+  }
+  if (!decided_) {
+    // Blank lines and blanks before the first character do not count: the
+    // file has a header unless that character is "<".
+    int at = position_;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (at < lineLength_ && blank(line_[at])) ++at;
+    if (at < lineLength_) {
+      decided_ = true;
+      headerless_ = line_[at] == '<';
+    }
   }
   return true;
 }

@@ -51,8 +51,9 @@ class AdifReader {
   // read error (message 17 has been shown).
   int next(AdifField& field);
 
-  // Whether the file has no header: its first character (after a UTF-8 byte
-  // order mark) is "<". Known once next has been called.
+  // Whether the file has no header: its first character other than blanks
+  // and line ends (after a UTF-8 byte order mark) is "<". Known once next
+  // has returned a tag.
   bool headerless() const { return headerless_; }
 
   // The line being read, from 1.
@@ -80,6 +81,7 @@ class AdifReader {
   bool started_ = false;
   bool finished_ = false;
   bool failed_ = false;
+  bool decided_ = false;      // the first character that is not blank was read
   bool headerless_ = false;
   long lineNumber_ = 0;
   int openTag_ = -1;          // position of the "<" that opened the pending tag

@@ -53,8 +53,12 @@ TEST(AdifReader, HeaderRecordsAndTypes) {
 TEST(AdifReader, FileStartingWithATagHasNoHeader) {
   EXPECT_TRUE(readAll("<CALL:4>W1AW<EOR>").headerless);
   EXPECT_TRUE(readAll("\xEF\xBB\xBF<CALL:4>W1AW<EOR>").headerless);
-  EXPECT_FALSE(readAll("\n<CALL:4>W1AW<EOR>").headerless);
+  // Blank lines and blanks before the first tag change nothing.
+  EXPECT_TRUE(readAll("\n<CALL:4>W1AW<EOR>").headerless);
+  EXPECT_TRUE(readAll("\xEF\xBB\xBF \r\n\t\r\n  <CALL:4>W1AW<EOR>").headerless);
+  EXPECT_FALSE(readAll("\r\n\r\nLog of W1AW <EOH>\r\n<CALL:4>W1AW<EOR>").headerless);
   EXPECT_FALSE(readAll("").headerless);
+  EXPECT_FALSE(readAll(" \n\n").headerless);
 }
 
 TEST(AdifReader, LastLineWithoutLineFeedIsRead) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "adifmode.h"
 #include "base/fields.h"
 #include "funct/ksfunct.h"
 
@@ -53,15 +54,16 @@ struct BandName {
 
 // ADIF's band names. ADIF calls 902 MHz "33cm"; older logs wrote "35cm".
 constexpr BandName kBands[] = {
-    {"160M", 160}, {"80M", 80},   {"40M", 40},   {"30M", 30},     {"20M", 20},
-    {"17M", 17},   {"15M", 15},   {"12M", 12},   {"10M", 10},     {"6M", 6},
-    {"2M", 2},     {"1.25M", 220}, {"70CM", 432}, {"35CM", 902},  {"33CM", 902},
-    {"23CM", 1240}, {"13CM", 2300}, {"9CM", 3300}, {"6CM", 5650}, {"3CM", 10000}};
+    {"160M", 160},  {"80M", 80},     {"60M", 60},    {"40M", 40},    {"30M", 30},
+    {"20M", 20},    {"17M", 17},     {"15M", 15},    {"12M", 12},    {"10M", 10},
+    {"6M", 6},      {"4M", 4},       {"2M", 2},      {"1.25M", 220}, {"70CM", 432},
+    {"35CM", 902},  {"33CM", 902},   {"23CM", 1240}, {"13CM", 2300}, {"9CM", 3300},
+    {"6CM", 5650},  {"3CM", 10000}};
 
 enum class Tag {
-  Call, QsoDate, Mode, Freq, RstSent, RstRcvd, TxPower, Band, Name, Qth, TimeOn, County,
+  Call, QsoDate, Mode, Submode, Freq, RstSent, RstRcvd, TxPower, Band, Name, Qth, TimeOn, County,
   State, Grid, Comment, QslSent, QslRcvd, Continent, CqZone, ItuZone, ContestId, SatMode,
-  Exchange, Section, QslSentDate, QslRcvdDate, Other
+  Exchange, Section, QslSentDate, QslRcvdDate, PropMode, SatName, Other
 };
 
 struct TagName {
@@ -71,6 +73,7 @@ struct TagName {
 
 constexpr TagName kTags[] = {
     {"CALL", Tag::Call},         {"QSO_DATE", Tag::QsoDate},     {"MODE", Tag::Mode},
+    {"SUBMODE", Tag::Submode},
     {"FREQ", Tag::Freq},         {"RST_SENT", Tag::RstSent},     {"RST_RCVD", Tag::RstRcvd},
     {"TX_PWR", Tag::TxPower},    {"BAND", Tag::Band},            {"NAME", Tag::Name},
     {"QTH", Tag::Qth},           {"TIME_ON", Tag::TimeOn},       {"CNTY", Tag::County},
@@ -79,7 +82,7 @@ constexpr TagName kTags[] = {
     {"CONT", Tag::Continent},    {"CQZ", Tag::CqZone},           {"ITUZ", Tag::ItuZone},
     {"CONTEST_ID", Tag::ContestId}, {"SAT_MODE", Tag::SatMode},  {"STX", Tag::Exchange},
     {"SRX", Tag::Exchange},      {"ARRL_SECT", Tag::Section},    {"QSLSDATE", Tag::QslSentDate},
-    {"QSLRDATE", Tag::QslRcvdDate}};
+    {"QSLRDATE", Tag::QslRcvdDate}, {"PROP_MODE", Tag::PropMode}, {"SAT_NAME", Tag::SatName}};
 
 // Every field of every record comes through here.
 Tag tagOf(std::string_view name) {
@@ -92,27 +95,34 @@ Tag tagOf(std::string_view name) {
 
 }  // namespace
 
-std::string adifDate(std::string_view value, int dateFormat) {
+AdifDate readAdifDate(std::string_view value, int dateFormat) {
+  AdifDate date;
   if (value.size() < 8 ||
       !std::all_of(value.begin(), value.begin() + 8,
                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-    return {};
+    return date;
   auto number = [&](size_t at, size_t length) {
     int n = 0;
     for (size_t i = at; i < at + length; ++i) n = n * 10 + (value[i] - '0');
     return n;
   };
   const int year = number(0, 4), month = number(4, 2), day = number(6, 2);
-  if (year < 1945 || year > 2044) return {};
   const int yy = year % 100;
   char text[16];
   switch (dateFormat) {
     case 0: std::snprintf(text, sizeof text, "%02d-%02d-%02d", month, day, yy); break;
     case 1: std::snprintf(text, sizeof text, "%02d/%02d/%02d", day, month, yy); break;
     case 2: std::snprintf(text, sizeof text, "%02d.%02d.%02d", yy, month, day); break;
-    default: return {};
+    default: return date;
   }
-  return text;
+  date.text = text;
+  date.inWindow = year >= 1945 && year <= 2044;
+  return date;
+}
+
+std::string adifDate(std::string_view value, int dateFormat) {
+  AdifDate date = readAdifDate(value, dateFormat);
+  return date.inWindow ? date.text : std::string();
 }
 
 int adifBand(std::string_view name) {
@@ -140,7 +150,14 @@ void AdifRecordBuilder::reset() {
   putField(record_.qslSent, "N");
   putField(record_.qslRcvd, "N");
   errorCount_ = 0;
-  callKnown_ = dateKnown_ = countryResolved_ = remarksFromComment_ = false;
+  anyTag_ = callKnown_ = dateGood_ = remarksFromComment_ = false;
+  satModeSeen_ = satellitePath_ = false;
+  freqBand_ = bandTag_ = 0;
+  fileCqZone_ = fileItuZone_ = 0;
+  fileContinent_.clear();
+  mode_.clear();
+  submode_.clear();
+  satName_.clear();
   contestId_.clear();
   countyState_.clear();
   countyName_.clear();
@@ -152,61 +169,35 @@ void AdifRecordBuilder::addError(int code) {
   if (errorCount_ < kMaxErrors) errors_[errorCount_++] = code;
 }
 
-void AdifRecordBuilder::resolveCountry() {
-  if (countryResolved_) return;
-  countryResolved_ = true;
-  if (!services_.resolveCountry(record_)) addError(kNoPrefix);
-}
-
 void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
+  anyTag_ = true;
   switch (tagOf(tag)) {
-    case Tag::Call: {
+    case Tag::Call:
       putField(record_.call, withoutSpaces(upper(value.substr(0, 14))));
       callKnown_ = record_.call[0] != '\0';
-      if (!callKnown_) {
-        addError(kMissingCall);
-      } else if (dateKnown_) {
-        resolveCountry();
-      }
+      break;
+    case Tag::QsoDate: {
+      // The date is shown as the date rule writes it even when its year
+      // cannot be held, so that the error log points at the contact.
+      const AdifDate date = readAdifDate(value, settings_.dateFormat);
+      putField(record_.date, date.text);
+      dateGood_ = date.inWindow && CheckDate(record_.date) != 0;
+      record_.julianDay = dateGood_ ? CalcJulianDate(record_.date) : 0;
       break;
     }
-    case Tag::QsoDate:
-      putField(record_.date, adifDate(value, settings_.dateFormat));
-      if (CheckDate(record_.date) == 0) addError(kBadDate);
-      record_.julianDay = CalcJulianDate(record_.date);
-      dateKnown_ = true;
-      if (callKnown_) resolveCountry();
-      break;
-    case Tag::Mode: {
-      std::string mode = upper(value.substr(0, 4));
-      if (mode == "TOR") mode = "AMT";
-      putField(record_.mode, mode);
-      if (!isPhone(record_.mode) && !isCW(record_.mode) && !isSSTV(record_.mode) &&
-          !isFSK(record_.mode))
-        addError(kBadMode);
-      break;
-    }
-    case Tag::Freq: {
+    // Modes are judged at the record's end, SUBMODE before MODE.
+    case Tag::Mode: mode_ = value; break;
+    case Tag::Submode: submode_ = value; break;
+    case Tag::Freq:
       putField(record_.freq, withoutSpaces(value.substr(0, 13)));
-      record_.band = static_cast<uint16_t>(services_.bandOf(std::strtod(record_.freq, nullptr)));
-      if (record_.band == 0) addError(kBadFrequency);
+      freqBand_ = services_.bandOf(std::strtod(record_.freq, nullptr));
       break;
-    }
     case Tag::RstSent: putField(record_.rstSent, value.substr(0, 3)); break;
     case Tag::RstRcvd: putField(record_.rstRcvd, value.substr(0, 3)); break;
     case Tag::TxPower: putField(record_.power, value.substr(0, 4)); break;
     case Tag::Band: {
       const int band = adifBand(value);
-      if (!isBand(band)) {
-        addError(kBadFrequency);
-        break;
-      }
-      record_.band = static_cast<uint16_t>(band);
-      if (record_.freq[0] == '\0') {
-        char freq[16];
-        BandToFreq(band, freq);
-        putField(record_.freq, freq);
-      }
+      bandTag_ = isBand(band) ? band : 0;
       break;
     }
     case Tag::Name: putField(record_.name, value.substr(0, 10)); break;
@@ -239,15 +230,26 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
       break;
     case Tag::QslSent: record_.qslSent[0] = qslLetter(value); break;
     case Tag::QslRcvd: record_.qslRcvd[0] = qslLetter(value); break;
-    case Tag::Continent: putField(record_.continent, upper(value.substr(0, 3))); break;
+    case Tag::Continent: {
+      putField(record_.continent, upper(value.substr(0, 3)));
+      const std::string continent = upper(trimmed(value));
+      fileContinent_ = isContinent(continent.c_str()) ? continent : "";
+      break;
+    }
     case Tag::CqZone: {
       const int zone = decimal(value);
-      if (zone >= 1 && zone <= 40) record_.cqZone = static_cast<uint16_t>(zone);
+      if (zone >= 1 && zone <= 40) {
+        fileCqZone_ = zone;
+        record_.cqZone = static_cast<uint16_t>(zone);
+      }
       break;
     }
     case Tag::ItuZone: {
       const int zone = decimal(value);
-      if (zone >= 1 && zone <= 90) record_.ituZone = static_cast<uint16_t>(zone);
+      if (zone >= 1 && zone <= 90) {
+        fileItuZone_ = zone;
+        record_.ituZone = static_cast<uint16_t>(zone);
+      }
       break;
     }
     case Tag::ContestId:
@@ -256,7 +258,12 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
         putField(record_.remarks, contestId_);
       }
       break;
-    case Tag::SatMode: putField(record_.satId, value.substr(0, 5)); break;
+    case Tag::SatMode:
+      putField(record_.satId, value.substr(0, 5));
+      satModeSeen_ = true;
+      break;
+    case Tag::PropMode: satellitePath_ = upper(trimmed(value)) == "SAT"; break;
+    case Tag::SatName: satName_ = trimmed(value); break;
     case Tag::Exchange:
       if (!contestId_.empty() && !remarksFromComment_) {
         std::string remarks = record_.remarks;
@@ -279,8 +286,42 @@ void AdifRecordBuilder::apply(std::string_view tag, std::string_view value) {
 }
 
 void AdifRecordBuilder::finish() {
-  // The county is settled at the end so that the order of CNTY, STATE, CALL
-  // and QSO_DATE in the file does not matter.
+  // Everything that depends on several tags is settled here, so that the
+  // order of the tags in the file never matters.
+  bool noPrefix = false;
+  if (callKnown_ && dateGood_) {
+    noPrefix = !services_.resolveCountry(record_);
+    // The file's zones and continent are the operator's word for this
+    // contact: they win over the country's.
+    if (fileCqZone_ != 0) record_.cqZone = static_cast<uint16_t>(fileCqZone_);
+    if (fileItuZone_ != 0) record_.ituZone = static_cast<uint16_t>(fileItuZone_);
+    if (!fileContinent_.empty()) putField(record_.continent, fileContinent_);
+  }
+
+  putField(record_.mode, logModeOf(mode_, submode_));
+  const bool modeGood = record_.mode[0] != '\0' && isLoggableMode(record_.mode);
+
+  // FREQ is the more precise; a valid BAND stands in for a FREQ that gives
+  // no band (one written in Hz, say).
+  if (freqBand_ != 0) {
+    record_.band = static_cast<uint16_t>(freqBand_);
+  } else if (bandTag_ != 0) {
+    record_.band = static_cast<uint16_t>(bandTag_);
+    char freq[16] = {};
+    BandToFreq(bandTag_, freq);
+    putField(record_.freq, freq);
+  }
+
+  if (!callKnown_) addError(kMissingCall);
+  if (noPrefix) addError(kNoPrefix);
+  if (record_.band == 0) addError(kBadFrequency);
+  if (!modeGood) addError(kBadMode);
+  if (!dateGood_) addError(kBadDate);
+
+  // A satellite contact written with the propagation mode and the
+  // satellite's name only.
+  if (!satModeSeen_ && satellitePath_ && !satName_.empty()) putField(record_.satId, satName_);
+
   if (!countyName_.empty() && isState(record_.state) && isUSA(record_.prefix)) {
     const std::string& state = isState(countyState_.c_str()) ? countyState_ : record_.state;
     const long address = services_.findCounty(state.c_str(), countyName_.c_str());

@@ -43,9 +43,18 @@ struct AdifSettings {
   bool tagForLabels = false;
 };
 
-// Writes an ADIF date (YYYYMMDD) as the log's 8-character date text. Empty
-// when the value is not eight digits, the year is outside 1945-2044 (the
-// years a two-digit date can hold) or the format is not 0, 1 or 2.
+// An ADIF date (YYYYMMDD) as the log's 8-character date text. The text is
+// empty when the value is not eight digits or the format is not 0, 1 or 2;
+// `inWindow` says whether the year lies in 1945-2044, the years a two-digit
+// date can hold.
+struct AdifDate {
+  std::string text;
+  bool inWindow = false;
+};
+AdifDate readAdifDate(std::string_view value, int dateFormat);
+
+// The date text of readAdifDate, empty also when the year is outside the
+// window.
 std::string adifDate(std::string_view value, int dateFormat);
 
 // Band number of an ADIF band name ("20m", "70cm" ...), 0 when unknown.
@@ -67,9 +76,14 @@ class AdifRecordBuilder {
   // reading loop's; unknown tags are ignored.
   void apply(std::string_view tag, std::string_view value);
 
-  // The record is complete: settles what depends on several tags (the county
-  // number, the QSL date) and the tagging for labels.
+  // The record is complete: resolves the country and settles what depends on
+  // several tags (mode, band, zones, satellite, county, QSL date), checks that
+  // the contact has a call, a date, a mode and a band, and tags it for
+  // labels when asked.
   void finish();
+
+  // No tag at all has been applied since the last reset.
+  bool empty() const { return !anyTag_; }
 
   const LogRecord& record() const { return record_; }
   std::span<const int> errors() const { return {errors_.data(), errorCount_}; }
@@ -77,17 +91,26 @@ class AdifRecordBuilder {
 
  private:
   void addError(int code);
-  void resolveCountry();
 
   RecordServices& services_;
   AdifSettings settings_;
   LogRecord record_{};
   std::array<int, kMaxErrors> errors_{};
   size_t errorCount_ = 0;
+  bool anyTag_ = false;
   bool callKnown_ = false;
-  bool dateKnown_ = false;
-  bool countryResolved_ = false;
+  bool dateGood_ = false;
   bool remarksFromComment_ = false;
+  bool satModeSeen_ = false;
+  bool satellitePath_ = false;  // PROP_MODE is SAT
+  int freqBand_ = 0;            // the band of FREQ, 0 when none
+  int bandTag_ = 0;             // the band of BAND, 0 when none
+  int fileCqZone_ = 0;          // valid CQZ, ITUZ and CONT of the file
+  int fileItuZone_ = 0;
+  std::string fileContinent_;
+  std::string mode_;
+  std::string submode_;
+  std::string satName_;
   std::string contestId_;
   std::string countyState_;
   std::string countyName_;

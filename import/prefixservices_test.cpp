@@ -8,6 +8,7 @@
 
 #include "schema/countrydb.h"
 #include "adifimport.h"
+#include "funct/ksfunct.h"
 #include "testlogbook.h"
 #include "prefix/ksprefix.h"
 
@@ -64,17 +65,18 @@ class RealCountryTest : public ::testing::Test {
 
 TEST_F(RealCountryTest, DesktopLoggerFile) {
   auto stored = import("desktop.adi");
-  ASSERT_EQ(stored.size(), 2u);
+  ASSERT_EQ(stored.size(), 4u);
   const LogRecord& w6 = stored.at("W6XYZ");
   EXPECT_STREQ(w6.prefix, "K");
-  EXPECT_STREQ(w6.qth, "United States of Ame");  // the list's name, cut to 20
+  EXPECT_STREQ(w6.qth, "United States");  // the list's short name
   EXPECT_EQ(w6.cqZone, 3);  // zone corrected by call area
   EXPECT_EQ(w6.band, 20);
   EXPECT_EQ(w6.uscaFlag, 1);
   EXPECT_EQ(w6.countyNumber, FindCounty(task_, "CA", "LOS ANGELES"));
   EXPECT_STREQ(stored.at("VK2ABC").prefix, "VK");
-  EXPECT_NE(frame_.text().find("2 records imported.\n2 records not imported.\n"),
-            std::string::npos);
+  EXPECT_EQ(stored.at("KH6ZZ").band, 60);
+  EXPECT_STREQ(stored.at("OH2BH").mode, "OLIV");
+  EXPECT_NE(frame_.text().find("No Errors.\n4 records imported.\n"), std::string::npos);
 }
 
 TEST_F(RealCountryTest, ContestAndOnlineFiles) {
@@ -86,6 +88,80 @@ TEST_F(RealCountryTest, ContestAndOnlineFiles) {
   EXPECT_EQ(stored.size(), 7u);  // two more: the 1938 contact is refused
   EXPECT_EQ(stored.at("W4FL").band, 2);
   EXPECT_EQ(stored.at("W4FL").uscaFlag, 1);
+}
+
+TEST_F(RealCountryTest, WeakSignalLogWith60And4MetresFt8AndFt4) {
+  auto stored = import("weaksignal.adi");
+  ASSERT_EQ(stored.size(), 6u);
+  EXPECT_EQ(stored.at("K5XYZ").band, 60);
+  EXPECT_EQ(stored.at("JA1XYZ").band, 60);
+  EXPECT_EQ(stored.at("EI3XY").band, 4);
+  EXPECT_STREQ(stored.at("EI3XY").mode, "FT8");
+  EXPECT_STREQ(stored.at("DL2ABC").mode, "FT4");
+  EXPECT_STREQ(stored.at("OH1XY").mode, "FT4");
+  EXPECT_EQ(stored.at("OH1XY").band, 4);
+  EXPECT_NE(frame_.text().find("No Errors.\n6 records imported.\n"), std::string::npos);
+}
+
+TEST_F(RealCountryTest, Adif2FileWithPskModes) {
+  auto stored = import("adif2.adi");
+  ASSERT_EQ(stored.size(), 6u);
+  for (const char* call : {"DL1ABC", "UA3XYZ", "ZS6ABC", "VK2XYZ", "PY2XYZ"})
+    EXPECT_STREQ(stored.at(call).mode, "PSK") << call;
+  EXPECT_STREQ(stored.at("W4XYZ").mode, "RTTY");
+  EXPECT_STREQ(stored.at("DL1ABC").date, "03-15-08");
+}
+
+TEST_F(RealCountryTest, OnlineBackupWithFrequencyInHertz) {
+  auto stored = import("backup.adi");
+  ASSERT_EQ(stored.size(), 4u);
+  EXPECT_EQ(stored.at("EA5XYZ").band, 20);
+  EXPECT_STREQ(stored.at("EA5XYZ").freq, "14.000.00");
+  EXPECT_EQ(stored.at("9A2XY").band, 40);
+  EXPECT_EQ(stored.at("K4XYZ").band, 60);
+  EXPECT_STREQ(stored.at("K4XYZ").freq, "5.357.00");
+  // Without BAND a frequency in Hz gives no band: that one is logged.
+  EXPECT_EQ(kstest::readFile((dir_ / "backup.ERR").string()),
+            "LZ1XY 11-07-23 12:00 CW 14025000   Bulgaria N N 0\n\n"
+            "; Missing or unsupported frequency\n");
+}
+
+TEST_F(RealCountryTest, AlphabeticalFileKeepsItsZonesAndMarksSatellites) {
+  auto stored = import("alphabetical.adi");
+  ASSERT_EQ(stored.size(), 4u);
+  EXPECT_EQ(stored.at("W6XYZ").cqZone, 4);  // the call area would say 3
+  EXPECT_EQ(stored.at("W6XYZ").ituZone, 7);
+  EXPECT_EQ(stored.at("UA9AXY").cqZone, 18);
+  EXPECT_EQ(stored.at("UA9AXY").ituZone, 31);
+  EXPECT_STREQ(stored.at("UA9AXY").prefix, "UA9");
+  EXPECT_STREQ(stored.at("K5XYZ").satId, "AO-91");
+  EXPECT_STREQ(stored.at("DL9XYZ").continent, "EU");
+  EXPECT_STREQ(stored.at("W6XYZ").satId, "");
+}
+
+TEST_F(RealCountryTest, OneLetterPortableCalls) {
+  auto stored = import("portable.adi");
+  ASSERT_EQ(stored.size(), 5u);
+  EXPECT_STREQ(stored.at("F/DL3RBF").qth, "France");
+  EXPECT_STREQ(stored.at("I/OE7RDI").qth, "Italy");
+  EXPECT_STREQ(stored.at("M/N6JFD").qth, "England");
+  EXPECT_STREQ(stored.at("W/G3ABC").prefix, "K");
+  EXPECT_STREQ(stored.at("DL3RBF/P").prefix, "DL");
+}
+
+TEST_F(RealCountryTest, AlaskaHasItsStateKeys) {
+  const fs::path file = dir_ / "alaska.adi";
+  std::ofstream(file) << "<EOH><CALL:5>KL7XY<QSO_DATE:8>20240101<FREQ:6>14.025<MODE:2>CW"
+                         "<STATE:2>AK<EOR>";
+  PrefixServices services(task_);
+  ASSERT_EQ(importAdif(nullptr, task_, frame_, services, {}, file.string()), ImportEnd::Completed);
+  ASSERT_EQ(dbRecordFirst(kLogRecordType, task_, 0), RECDB_OK);
+  LogRecord alaska{};
+  dbRecordRead(&alaska, task_, 0);
+  EXPECT_STREQ(alaska.prefix, "KL7");
+  EXPECT_EQ(isUSA(alaska.prefix), 1);
+  char state[3] = "AK";
+  EXPECT_EQ(dbKeyFind(logfield::kState, state, task_, 0), RECDB_OK);
 }
 
 TEST_F(RealCountryTest, CountyAnswersKeptAgreeWithTheDatabase) {
@@ -103,8 +179,8 @@ TEST_F(RealCountryTest, CountyAnswersKeptAgreeWithTheDatabase) {
 
 TEST_F(RealCountryTest, MobileCallsAndUnknownPrefixes) {
   const fs::path file = dir_ / "mobile.adi";
-  std::ofstream(file) << "<EOH><CALL:8>W1ABC/MM<QSO_DATE:8>20240101<FREQ:6>14.025<EOR>"
-                         "<CALL:4>QQQQ<QSO_DATE:8>20240101<FREQ:6>14.025<EOR>";
+  std::ofstream(file) << "<EOH><CALL:8>W1ABC/MM<QSO_DATE:8>20240101<FREQ:6>14.025<MODE:2>CW<EOR>"
+                         "<CALL:4>QQQQ<QSO_DATE:8>20240101<FREQ:6>14.025<MODE:2>CW<EOR>";
   PrefixServices services(task_);
   EXPECT_EQ(importAdif(nullptr, task_, frame_, services, {}, file.string()), ImportEnd::Completed);
   ASSERT_EQ(dbRecordFirst(kLogRecordType, task_, 0), RECDB_OK);

@@ -101,9 +101,13 @@ bool isKeyIn(DB_TASK* task, int db, const std::string& text) {
   return found;
 }
 
-char* prefixExport(char* out, const char* callsign, DB_TASK* task, int db) {
-  const std::string text =
-      prefixOf(callsign ? callsign : "", [&](const std::string& t) { return isKeyIn(task, db, t); });
+// `oneLetter`: a single letter in front of "/" is the prefix when the
+// tables list it (the country search; the IOTA search keeps the older rule).
+char* prefixExport(char* out, const char* callsign, DB_TASK* task, int db, bool oneLetter) {
+  const PrefixTable& plain = state().tables.plain;
+  const std::string text = prefixOf(
+      callsign ? callsign : "", [&](const std::string& t) { return isKeyIn(task, db, t); },
+      [&](const std::string& t) { return oneLetter && !plain.find(t).empty(); });
   std::memcpy(out, text.c_str(), text.size() + 1);
   return out;
 }
@@ -226,7 +230,8 @@ int CloseCountryDb(DB_TASK*) {
 }
 
 char* GetPrefix(char* out, const char* callsign, DB_TASK* task) {
-  char* found = ksbase::guarded<char*>(nullptr, [&] { return prefixExport(out, callsign, task, kCountryDb); });
+  char* found = ksbase::guarded<char*>(
+      nullptr, [&] { return prefixExport(out, callsign, task, kCountryDb, true); });
   if (found == nullptr) out[0] = '\0';
   return out;
 }
@@ -302,7 +307,8 @@ int CorrectITUZone(const char* countryHead, const char* text, int zone) {
 }
 
 char* GetIotaPrefix(char* out, const char* callsign, DB_TASK* task) {
-  char* found = ksbase::guarded<char*>(nullptr, [&] { return prefixExport(out, callsign, task, kIotaDb); });
+  char* found = ksbase::guarded<char*>(
+      nullptr, [&] { return prefixExport(out, callsign, task, kIotaDb, false); });
   if (found == nullptr) out[0] = '\0';
   return out;
 }

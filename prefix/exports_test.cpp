@@ -141,6 +141,11 @@ TEST_F(CountryDbTest, ResolvesRealCallsWithDatesAndZones) {
   EXPECT_EQ(resolve("EA8/W1AW", "12-07-26"), "EA8");
   EXPECT_EQ(resolve("W1ABC/KH6", "12-07-26"), "KH6");
   EXPECT_EQ(resolve("W1AW/KH6", "12-07-26"), "K");  // "/" at 4: the call itself
+  // One letter in front: where the operator is.
+  EXPECT_EQ(resolve("F/DL3RBF", "12-07-26"), "F");
+  EXPECT_EQ(resolve("I/OE7RDI", "12-07-26"), "I");
+  EXPECT_EQ(resolve("M/N6JFD", "12-07-26"), "G");
+  EXPECT_EQ(resolve("W/G3ABC", "12-07-26"), "K");
   EXPECT_EQ(resolve("QQQ", "12-07-26"), "-");
   for (std::size_t i = 0; i < sizeof head; ++i)
     ASSERT_EQ(head[i], i < kCountryHeadSize ? head[i] : 'x') << "nothing past the head";

@@ -86,7 +86,7 @@ with tempfile.TemporaryDirectory() as top:
     check("SearchDeletedPrefix", lib.SearchDeletedPrefix(name, b"W1AW", day, task, head), 0)
     check("SearchSharedPrefix", lib.SearchSharedPrefix(name, b"W1AW", day, task, head), 0)
     check("SearchPrefix", lib.SearchPrefix(name, b"W6AW", day, task, head), 1)
-    check("country name", name.value, b"United States of Ame")
+    check("country name", name.value, b"United States")
     check("head prefix", head.raw[:2], b"K\0")
     check("head zones", (int.from_bytes(head.raw[48:50], "little"),
                          int.from_bytes(head.raw[50:52], "little")), (3, 6))

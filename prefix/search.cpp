@@ -180,12 +180,16 @@ int bandOf(double f) {
       {2299.9, true, 2310, false, 2300},   {1239.9, true, 1300, false, 1240},
       {901.9, true, 928, false, 902},      {431.9, true, 450, false, 432},
       {221.9, true, 225, false, 220},      {143.9, true, 148, false, 2},
-      {49.9, true, 54, false, 6},          {27.9, true, 29.7, false, 10},
+      {69.9, true, 70.5, true, 4},         {49.9, true, 54, false, 6},
+      {27.9, true, 29.7, false, 10},
       {26.964, true, 27.406, true, 11},    {24.88, true, 24.99, false, 12},
       {20.9, true, 21.45, false, 15},      {18.067, false, 18.168, false, 17},
       {13.9, false, 14.35, false, 20},     {10.09, false, 10.15, false, 30},
       {6.99, false, 7.3, false, 40},       {3.49, false, 4, false, 80},
-      {1.79, false, 2, false, 160},        {27.979, false, 29.981, false, 11},
+      {1.79, false, 2, false, 160},
+      // 60 m: the national channels and segments, ahead of the rows that
+      // follow, which would give some of them to 40 m.
+      {5.06, true, 5.45, true, 60},        {27.979, false, 29.981, false, 11},
       {20.9364, true, 20.999, false, 12},  {19.88, true, 19.882, false, 12},
       {14.3835, true, 14.935, false, 20},  {13.4935, true, 13.994, false, 20},
       {10.492, true, 10.494, false, 30},   {9.304, true, 9.306, false, 30},

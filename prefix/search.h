@@ -55,9 +55,10 @@ DeletedAnswer searchDeleted(const PrefixTable& table, std::string_view text, int
 void fillHead(const char* record, std::string_view text, char* head, char* name);
 
 // The part of a callsign to search. `isKey` answers whether a text is the
-// key of a record (the equal-length rule).
-template <class IsKey>
-std::string prefixOf(std::string_view callsign, IsKey isKey);
+// key of a record (the equal-length rule); `isListed` whether the tables
+// hold a text as a prefix (the one-letter rule: F/DL3RBF operates in France).
+template <class IsKey, class IsListed>
+std::string prefixOf(std::string_view callsign, IsKey isKey, IsListed isListed);
 
 int correctZone(std::string_view headPrefix, std::string_view text, int zone);
 int correctItuZone(std::string_view headPrefix, std::string_view text, int zone);
@@ -65,8 +66,8 @@ int bandOf(double megahertz);
 
 // ---------------------------------------------------------------------------
 
-template <class IsKey>
-std::string prefixOf(std::string_view callsign, IsKey isKey) {
+template <class IsKey, class IsListed>
+std::string prefixOf(std::string_view callsign, IsKey isKey, IsListed isListed) {
   const std::string call(callsign.substr(0, kMaxText));
   const std::size_t slash = call.find('/');
   const bool twoSlashes = slash != std::string::npos && call.find('/', slash + 1) != std::string::npos;
@@ -79,6 +80,7 @@ std::string prefixOf(std::string_view callsign, IsKey isKey) {
     }
     if (!left.empty() && (left[0] == 'K' || left[0] == 'W' || left[0] == 'N') && right == "T")
       return "K";
+    if (left.size() == 1 && isListed(left)) return left;
   }
   if (slash >= 2 && slash <= 4) return call.substr(0, slash);
   const std::string tail = slash == std::string::npos ? call : call.substr(slash + 1);

@@ -200,8 +200,11 @@ TEST(Kc6, OneOrThreeLettersAfterKc6) {
 
 TEST(GetPrefixRules, EverySlashRule) {
   const std::set<std::string> keys = {"VE", "DL", "F", "K"};
+  const std::set<std::string> listed = {"F", "I", "M", "W", "K", "VE", "DL"};
   auto p = [&](std::string_view call) {
-    return prefixOf(call, [&](const std::string& text) { return keys.count(text) > 0; });
+    return prefixOf(
+        call, [&](const std::string& text) { return keys.count(text) > 0; },
+        [&](const std::string& text) { return listed.count(text) > 0; });
   };
   EXPECT_EQ(p(""), "");
   EXPECT_EQ(p("G"), "FR");
@@ -214,7 +217,12 @@ TEST(GetPrefixRules, EverySlashRule) {
   EXPECT_EQ(p("VE/DL"), "VE");        // equal lengths: left is a key
   EXPECT_EQ(p("XX/DL"), "DL");        // else right
   EXPECT_EQ(p("XX/YY"), "XX");        // else on: "/" at 2
-  EXPECT_EQ(p("F/G3XYZ"), "G3XYZ");   // "/" at 1
+  // One letter in front: the prefix when the tables list it, else the call.
+  for (const char* call : {"F/DL3RBF", "I/OE7RDI", "M/N6JFD", "W/G3XYZ"})
+    EXPECT_EQ(p(call), std::string(1, call[0])) << call;
+  EXPECT_EQ(p("X/G3XYZ"), "G3XYZ");
+  EXPECT_EQ(p("F/G3XYZ/P"), "G3XYZ/P");  // two slashes: the rule stands
+  EXPECT_EQ(p("W/T"), "K");
   EXPECT_EQ(p("/G3XYZ"), "G3XYZ");    // "/" at 0
   EXPECT_EQ(p("KH6/W1AW"), "KH6");    // prefix of 3 in front
   EXPECT_EQ(p("W1ABC/KH6"), "KH6");
@@ -280,8 +288,9 @@ TEST(Bands, EveryBoundaryAndTheOrderDependentOverlaps) {
       {14.35, 0},      {14.3835, 20},     {14.935, 0},    {13.4935, 20},   {13.994, 20},    {13.4934, 0},
       {10.09, 0},      {10.1, 30},        {10.15, 0},     {10.492, 30},    {10.494, 0},
       {9.304, 30},     {9.306, 0},        {6.99, 40},     {7.0, 40},       {7.3, 0},
-      {7.302, 40},     {7.833, 0},        {6.6975, 40},   {6.997, 40},     {5.217, 40},
-      {5.218, 0},      {3.49, 0},         {3.5, 80},      {4.0, 0},        {4.029, 80},
+      {7.302, 40},     {7.833, 0},        {6.6975, 40},   {6.997, 40},     {5.2175, 60},
+      {5.06, 60},      {5.0599, 0},       {5.357, 60},    {5.45, 60},      {5.4501, 0},
+      {69.9, 4},       {69.89, 0},        {70.2, 4},      {70.5, 4},       {70.51, 0},      {3.49, 0},         {3.5, 80},      {4.0, 0},        {4.029, 80},
       {4.873, 0},      {1.79, 0},         {1.8, 160},     {2.0, 0},        {3.19, 160},
       {3.391, 0},      {20.9364, 15},     {20.899, 0},    {20.95, 15},   {19.88, 12},
       {19.882, 0},     {0, 0},

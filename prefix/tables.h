@@ -4,6 +4,7 @@
 #ifndef KESTREL_PREFIX_TABLES_H
 #define KESTREL_PREFIX_TABLES_H
 
+#include "limits.h"
 #include "schema/logschema.h"
 
 #include <cstddef>
@@ -38,10 +39,6 @@ inline constexpr std::size_t kIotaRecordSize = sizeof(IotaRecord);
 std::string_view recordText(const char* record, std::size_t offset, std::size_t size);
 int16_t recordInt16(const char* record, std::size_t offset);
 void putInt16(char* record, std::size_t offset, int value);
-
-// The key slots hold a country's prefix in 6 bytes.
-inline constexpr std::size_t kSlotSize = 6;
-inline constexpr std::size_t kMaxSharedEntries = 500;
 
 // One string table with the key slot table that belongs to it. The used
 // sizes count bytes as the packed layout would (text + NUL, 6 per slot);
@@ -97,9 +94,12 @@ enum TableId {
 
 // The whole set the library keeps between OpenCountryDb and CloseCountryDb.
 struct CountryTables {
-  PrefixTable plain{10000, 15000};    // Alternate Prefix Table + Prefix Table
-  PrefixTable shared{5000, 7000};     // Shared Alternate + Shared Prefix Table
-  PrefixTable deleted{5000, 7000};    // Deleted Alternate + Deleted Prefix Table
+  // Alternate Prefix Table + Prefix Table
+  PrefixTable plain{kAlternateTableBytes, kPrefixTableBytes};
+  // Shared Alternate + Shared Prefix Table
+  PrefixTable shared{kSharedAlternateTableBytes, kSharedPrefixTableBytes};
+  // Deleted Alternate + Deleted Prefix Table
+  PrefixTable deleted{kDeletedAlternateTableBytes, kDeletedPrefixTableBytes};
   std::vector<char> sharedCondition;  // "<" or ">", per shared entry
   std::vector<int32_t> sharedDay;     // day number, per shared entry
   int activeCount = 0;
