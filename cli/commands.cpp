@@ -15,6 +15,7 @@ int runSetup(std::span<char*> args);
 int runHost(std::span<char*> args);
 int runLookup(std::span<char*> args);
 int runImport(std::span<char*> args);
+int runExport(std::span<char*> args);
 int runTelnet(std::span<char*> args);
 int runGrayline(std::span<char*> args);
 int runAward(std::span<char*> args);
@@ -95,6 +96,20 @@ const Command table[] = {
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
+    {"export", "adif LOGBOOK FILE [--from DATE] [--to DATE] [--tagged] [--since-last]",
+     "write a logbook's contacts to an ADIF file for the online logs and other loggers",
+     "LOGBOOK is the logbook's path without extension. Every contact goes to\n"
+     "FILE as one ADIF record a line, with its country's DXCC entity number and,\n"
+     "for US contacts with a county, the county's state and name.\n"
+     "--from, --to   only contacts of these days and between (DATE is YYYYMMDD,\n"
+     "               YYYY-MM-DD, MM-DD-YY, DD/MM/YY or YY.MM.DD)\n"
+     "--tagged       only contacts tagged for labels\n"
+     "--since-last   only contacts stored since the last export (an export of\n"
+     "               all contacts or with --since-last remembers its last\n"
+     "               contact in LOGBOOK.EXP)\n"
+     "The count goes to standard output, a progress bar to a terminal. When a\n"
+     "write fails the partial FILE is removed. Needs kestrel setup first.",
+     runExport},
     {"telnet", "HOST [PORT] [--tls] [--terminal TYPE] [--timeout S]",
      "a Telnet session with a server (a DX cluster, say)",
      "PORT is 23 unless given (992 with --tls). What the server sends goes to\n"

@@ -10,4 +10,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   g++ cmake ninja-build pkg-config binutils python3 \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libsqlite3-dev sqlite3 libcairo2-dev libpng-dev fonts-dejavu-core \
-  hamradio-files clang libclang-rt-dev libssl-dev openssl inetutils-telnetd >/dev/null
+  hamradio-files clang libclang-rt-dev libssl-dev openssl inetutils-telnetd \
+  nodejs npm >/dev/null
