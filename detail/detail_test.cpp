@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "winlayer/datatable.h"
+#include "schema/mainwindow.h"
 #include "internal.h"
 #include "tally.h"
 #include "testlog.h"
@@ -402,9 +403,9 @@ TEST_F(Award, DoubleClickShowsTheContactInTheMainWindow) {
 
   WNDCLASS wc{};
   wc.lpfnWndProc = mainProc;
-  wc.lpszClassName = "Kestrel4WClass";
+  wc.lpszClassName = KESTREL_MAIN_CLASS;
   RegisterClass(&wc);
-  HWND main = CreateWindow("Kestrel4WClass", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+  HWND main = CreateWindow(KESTREL_MAIN_CLASS, "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                            nullptr, nullptr, nullptr);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(kswin::doubleClickItem(table, 0));

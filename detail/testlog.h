@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "testing/tempdir.h"
 #include "base/fields.h"
 #include "funct/ksfunct.h"
 #include "schema/logschema.h"
@@ -37,9 +38,7 @@ class Logbook : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("KESTREL_QUIET_DB", "1", 1);
-    char pattern[] = "/tmp/ksdetail-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(dir_.empty());
     ::setenv("KESTREL_HOME", dir_.c_str(), 1);
     std::string error;
     const std::string d = dir_.string();
@@ -58,8 +57,6 @@ class Logbook : public ::testing::Test {
   }
   void TearDown() override {
     if (task_ != nullptr) dbCloseTask(task_);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
 
   void country(const std::string& prefix, const std::string& name, const char* status = "A") {
@@ -142,7 +139,8 @@ class Logbook : public ::testing::Test {
     return address;
   }
 
-  fs::path dir_;
+  kstest::TempDir temp_;
+  fs::path dir_ = temp_.path();
   DB_TASK* task_ = nullptr;
 };
 

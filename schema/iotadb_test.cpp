@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "testing/tempdir.h"
 #include "schema/logschema.h"
 #include "recdb/recdb.h"
 
@@ -36,9 +37,8 @@ TEST(IotaText, ExportedLinesReadBackAndEmptyFieldsGetTheirStoredValues) {
 
 TEST(IotaText, FillsAnIotaDatabaseAndStopsAtAnEmptyFirstField) {
   ::setenv("KESTREL_QUIET_DB", "1", 1);
-  char pattern[] = "/tmp/iotadb-test-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::filesystem::path dir = pattern;
+  const kstest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   std::string error;
   ASSERT_EQ(logschema::writeReferenceDatabase(logschema::iota(), dir.string(), "IOTA", error), 0);
   const std::string file = (dir / "IOTA.TXT").string();
@@ -67,7 +67,6 @@ TEST(IotaText, FillsAnIotaDatabaseAndStopsAtAnEmptyFirstField) {
   EXPECT_EQ(r.cqZone, 14);
   EXPECT_STREQ(r.groupFlag, "N");
   dbCloseTask(task);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
