@@ -11,6 +11,7 @@
 
 #include "funct/ksfunct.h"
 #include "adifimport.h"
+#include "foreignmenu.h"
 #include "prefixservices.h"
 #include "programstate.h"
 #include "strings.h"
@@ -203,6 +204,7 @@ void command(HWND window, UINT id) {
     case menu::kHelpOnHelp: WinHelp(window, "WINHELP.HLP", HELP_HELPONHELP, 0); return;
     case menu::kAbout: DialogBox(nullptr, "AboutBox", window, aboutProc); return;
     default:
+      if (s.logbookOpen && runForeignCommand(id)) return;
       for (const PendingImporter& importer : kPending)
         if (importer.id == id && s.logbookOpen) importPending(importer);
       return;

@@ -166,11 +166,17 @@ bool ImportSession::storeKeys(const LogRecord& r) {
 }
 
 bool ImportSession::complete(const LogRecord& record, std::span<const int> errors) {
+  return complete(record, errors, std::string());
+}
+
+bool ImportSession::complete(const LogRecord& record, std::span<const int> errors,
+                             const std::string& errorLine) {
   ++recordsRead_;
   frame_.progress(recordsRead_);
   if (!errors.empty()) {
     ++recordsInError_;
-    const std::string entry = errorLogEntry(record, errors);
+    const std::string entry = errorLine.empty() ? errorLogEntry(record, errors)
+                                                : errorLogEntry(errorLine, errors);
     if (std::fwrite(entry.data(), 1, entry.size(), errorLog_) != entry.size() ||
         std::fflush(errorLog_) != 0) {
       warn(18, errorLogName_, nullptr);

@@ -87,6 +87,10 @@ class ImportSession {
   // empty, else rated (when a report is open) and stored with its keys.
   // False when the import must end (the message shown).
   bool complete(const LogRecord& record, std::span<const int> errors);
+  // The same, for an importer whose error log shows a rejected contact in a
+  // line of its own (`errorLine`, with its line feed) instead of ADIF's.
+  bool complete(const LogRecord& record, std::span<const int> errors,
+                const std::string& errorLine);
 
   // Closes the files and finishes: `cancelled` by the user, or completed.
   // `header` is the logbook header read at the start (null when there was
