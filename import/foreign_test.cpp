@@ -7,12 +7,12 @@
 #include "funct/ksfunct.h"
 #include "prefix/ksprefix.h"
 #include "testlogbook.h"
-#include "tools/foreignwrite.h"
+#include "writers/foreignwrite.h"
 
 namespace ksimport {
 namespace {
 
-using kstools::ForeignContact;
+using writers::ForeignContact;
 
 // K and W calls are in the USA, D calls in Germany, Q calls nowhere.
 class Services : public ForeignServices {
@@ -69,7 +69,7 @@ TEST_F(ForeignImportTest, CtAsksForTagsWritesTheReportAndLogsRejects) {
   bad.call = "Q1XYZ";
   host_.queueAnswer(IDYES);  // tag the contacts for labels
   host_.queueAnswer(IDNO);   // do not open the report
-  EXPECT_EQ(run(ForeignFormat::Ct, "contest.RES", kstools::writeCt({good, bad})),
+  EXPECT_EQ(run(ForeignFormat::Ct, "contest.RES", writers::writeCt({good, bad})),
             ImportEnd::Completed);
   EXPECT_EQ(storedCalls(), (Calls{"DL1ABC"}));
   ASSERT_GE(host_.boxes().size(), 2u);
@@ -93,15 +93,15 @@ TEST_F(ForeignImportTest, CtAsksForTagsWritesTheReportAndLogsRejects) {
 TEST_F(ForeignImportTest, LoggersWithoutQuestionsLogRejectsInTheirOwnForm) {
   ForeignContact c;
   c.mode = "XQ";
-  EXPECT_EQ(run(ForeignFormat::PakRatt, "pakratt.log", kstools::writePakRatt({c})),
+  EXPECT_EQ(run(ForeignFormat::PakRatt, "pakratt.log", writers::writePakRatt({c})),
             ImportEnd::Completed);
   EXPECT_TRUE(host_.boxes().empty());
   EXPECT_EQ(besideFile("ERR"),
-            kstools::writePakRatt({c}) + "\n; Missing or unsupported mode\n");
+            writers::writePakRatt({c}) + "\n; Missing or unsupported mode\n");
 
   ForeignContact lm;
   lm.call = "";
-  EXPECT_EQ(run(ForeignFormat::LogMaster, "lm.DB", kstools::writeLogMaster({lm, ForeignContact{}})),
+  EXPECT_EQ(run(ForeignFormat::LogMaster, "lm.DB", writers::writeLogMaster({lm, ForeignContact{}})),
             ImportEnd::Completed);
   const std::string log = besideFile("ERR");
   EXPECT_EQ(log.substr(log.find(' ')), "  03-15-24 14:05 CW 14.025.000 579 599" +
@@ -114,8 +114,8 @@ TEST_F(ForeignImportTest, BrokenFilesKeepWhatCameBeforeAndSaySo) {
   ForeignContact a, b;
   b.call = "K1ABC";
   // HyperLog: a short line ends the import with its line number.
-  const std::string hyper = kstools::writeHyperLog({a}) + "03/15/24,1405,K1ABC\r\n" +
-                            kstools::writeHyperLog({b});
+  const std::string hyper = writers::writeHyperLog({a}) + "03/15/24,1405,K1ABC\r\n" +
+                            writers::writeHyperLog({b});
   EXPECT_EQ(run(ForeignFormat::HyperLog, "hyper.TXT", hyper), ImportEnd::Failed);
   EXPECT_EQ(storedCalls(), (Calls{"W1AW"}));
   ASSERT_FALSE(host_.boxes().empty());
@@ -124,7 +124,7 @@ TEST_F(ForeignImportTest, BrokenFilesKeepWhatCameBeforeAndSaySo) {
   EXPECT_TRUE(consoleHas("HyperLog Import terminated due to an error.\nNo Errors.\n1 records imported.\n"));
 
   // LogMaster: a body over 512 bytes.
-  std::string lm = kstools::writeLogMaster({b});
+  std::string lm = writers::writeLogMaster({b});
   lm += std::string("\x10\x02", 2) + std::string(528, 'x');
   EXPECT_EQ(run(ForeignFormat::LogMaster, "big.DB", lm), ImportEnd::Failed);
   EXPECT_EQ(storedCalls(), (Calls{"W1AW", "K1ABC"}));
@@ -132,7 +132,7 @@ TEST_F(ForeignImportTest, BrokenFilesKeepWhatCameBeforeAndSaySo) {
   EXPECT_TRUE(consoleHas("LM File Import terminated due to an error.\n"));
 
   // Easy-DX: the last record cut short.
-  const std::string easy = kstools::writeEasyDx({a, b});
+  const std::string easy = writers::writeEasyDx({a, b});
   EXPECT_EQ(run(ForeignFormat::EasyDx, "easy.DAT", easy.substr(0, easy.size() - 1)),
             ImportEnd::Failed);
   EXPECT_EQ(storedCalls().size(), 3u);
@@ -142,7 +142,7 @@ TEST_F(ForeignImportTest, BrokenFilesKeepWhatCameBeforeAndSaySo) {
 }
 
 TEST_F(ForeignImportTest, RttyFileOfAnotherVersion) {
-  std::string file = kstools::writeRtty({ForeignContact{}});
+  std::string file = writers::writeRtty({ForeignContact{}});
   file[87 + 2] = 3;
   host_.queueAnswer(IDNO);
   EXPECT_EQ(run(ForeignFormat::Rtty, "q1qa.BIN", file), ImportEnd::Failed);

@@ -10,12 +10,12 @@
 #include "foreignrules.h"
 #include "funct/ksfunct.h"
 #include "prefix/ksprefix.h"
-#include "tools/foreignwrite.h"
+#include "writers/foreignwrite.h"
 
 namespace ksimport {
 namespace {
 
-using kstools::ForeignContact;
+using writers::ForeignContact;
 
 // Calls of K, N and W are in the USA (KH6 calls in Hawaii), D calls in
 // Germany, Q calls nowhere; the country database knows a few keys.
@@ -84,7 +84,7 @@ TEST_F(ForeignFormatsTest, CtContestsSetExchangeReportsAndRemarks) {
   options_.power = "100";
   options_.dateFormat = 1;
   // The comment line is skipped; the last line has no line feed.
-  std::string file = kstools::writeCt({c, c});
+  std::string file = writers::writeCt({c, c});
   file.pop_back();
   auto got = read(ForeignFormat::Ct, file);
   ASSERT_EQ(got.size(), 2u);
@@ -110,7 +110,7 @@ TEST_F(ForeignFormatsTest, CtContestsSetExchangeReportsAndRemarks) {
   ForeignContact hawaii = c;
   hawaii.call = "KH6XX";
   hawaii.exchange = "XX";
-  got = read(ForeignFormat::Ct, kstools::writeCt({c, hawaii}));
+  got = read(ForeignFormat::Ct, writers::writeCt({c, hawaii}));
   ASSERT_EQ(got.size(), 2u);
   EXPECT_STREQ(got[0].record.rstRcvd, "59");
   EXPECT_STREQ(got[0].record.rstSent, "59");
@@ -122,16 +122,16 @@ TEST_F(ForeignFormatsTest, CtContestsSetExchangeReportsAndRemarks) {
   options_.contest = contest::kWpxSsb;
   c.exchange = "123";
   c.rstRcvd = "59";
-  EXPECT_STREQ(read(ForeignFormat::Ct, kstools::writeCt({c}))[0].record.remarks,
+  EXPECT_STREQ(read(ForeignFormat::Ct, writers::writeCt({c}))[0].record.remarks,
                "WPX SSB Contest SN 123");
   options_.contest = contest::kFieldDay;
   c.rstRcvd = "57";
-  EXPECT_STREQ(read(ForeignFormat::Ct, kstools::writeCt({c}))[0].record.rstRcvd, "59");
+  EXPECT_STREQ(read(ForeignFormat::Ct, writers::writeCt({c}))[0].record.rstRcvd, "59");
   options_.contest = contest::kDxpedition;
-  EXPECT_STREQ(read(ForeignFormat::Ct, kstools::writeCt({c}))[0].record.remarks, "DXpedition");
+  EXPECT_STREQ(read(ForeignFormat::Ct, writers::writeCt({c}))[0].record.remarks, "DXpedition");
   options_.contest = contest::kOther;
   options_.otherContest = "Club Sprint";
-  EXPECT_STREQ(read(ForeignFormat::Ct, kstools::writeCt({c}))[0].record.remarks, "Club Sprint");
+  EXPECT_STREQ(read(ForeignFormat::Ct, writers::writeCt({c}))[0].record.remarks, "Club Sprint");
 }
 
 TEST_F(ForeignFormatsTest, CtLongDatesVhfBandsAndBadLines) {
@@ -140,7 +140,7 @@ TEST_F(ForeignFormatsTest, CtLongDatesVhfBandsAndBadLines) {
   c.mode = "SSB";
   c.rstRcvd = "59";
   options_.contest = contest::kArrlDxSsb;
-  auto got = read(ForeignFormat::Ct, kstools::writeCt({c}, true));
+  auto got = read(ForeignFormat::Ct, writers::writeCt({c}, true));
   ASSERT_EQ(got.size(), 1u);
   EXPECT_STREQ(got[0].record.date, "03-15-24");
   EXPECT_STREQ(got[0].record.call, "DL1ABC");
@@ -151,7 +151,7 @@ TEST_F(ForeignFormatsTest, CtLongDatesVhfBandsAndBadLines) {
   options_.contest = contest::kVhfUhf;
   c.khz = 144;
   c.exchange = "fn42";
-  got = read(ForeignFormat::Ct, kstools::writeCt({c}));
+  got = read(ForeignFormat::Ct, writers::writeCt({c}));
   EXPECT_STREQ(got[0].record.freq, "144.000.00");
   EXPECT_EQ(got[0].record.band, 2);
   EXPECT_STREQ(got[0].record.grid, "FN42");
@@ -181,7 +181,7 @@ TEST_F(ForeignFormatsTest, DxBaseColumnsCodesAndBands) {
   ForeignContact odd = c;
   odd.mode = "FM";  // a mode code DXBase does not have
   odd.band = 11;
-  std::string file = kstools::writeDxBase({c, sable, odd});
+  std::string file = writers::writeDxBase({c, sable, odd});
   file.resize(file.size() - 2);  // the last line without its line end
   const auto got = read(ForeignFormat::DxBase, file);
   ASSERT_EQ(got.size(), 3u);
@@ -215,7 +215,7 @@ TEST_F(ForeignFormatsTest, HyperLogFieldsOrderAndShortLines) {
   c.zone = 15;
   c.qslSent = 'Y';
   options_.hyperlogOrder = 1;
-  auto got = read(ForeignFormat::HyperLog, kstools::writeHyperLog({c}, 1));
+  auto got = read(ForeignFormat::HyperLog, writers::writeHyperLog({c}, 1));
   ASSERT_EQ(got.size(), 1u);
   const LogRecord& r = got[0].record;
   EXPECT_STREQ(r.date, "15/03/24");
@@ -255,7 +255,7 @@ TEST_F(ForeignFormatsTest, PakRattModesAndBinaryGarbage) {
     c.city = "Newington";
     contacts.push_back(c);
   }
-  auto got = read(ForeignFormat::PakRatt, kstools::writePakRatt(contacts));
+  auto got = read(ForeignFormat::PakRatt, writers::writePakRatt(contacts));
   ASSERT_EQ(got.size(), 8u);
   const char* words[] = {"CW", "PKT", "ASC", "AMT", "PAC", "AMT", "PSK", "XYZ"};
   for (size_t i = 0; i < 8; ++i) EXPECT_STREQ(got[i].record.mode, words[i]);
@@ -265,10 +265,10 @@ TEST_F(ForeignFormatsTest, PakRattModesAndBinaryGarbage) {
   EXPECT_STREQ(got[0].record.city, "Newington");
   EXPECT_STREQ(got[0].record.qslRcvd, "Y");
   EXPECT_STREQ(got[0].record.time, "14:05");
-  EXPECT_EQ(got[7].errorLine, kstools::writePakRatt({contacts[7]}));
+  EXPECT_EQ(got[7].errorLine, writers::writePakRatt({contacts[7]}));
 
   // A file of binary data is not read as contacts.
-  got = read(ForeignFormat::PakRatt, kstools::writePakRatt({contacts[0]}) +
+  got = read(ForeignFormat::PakRatt, writers::writePakRatt({contacts[0]}) +
                                          std::string("\x01\x02\xff\x00\x10garbage\n", 13));
   EXPECT_EQ(got.size(), 1u);
   EXPECT_EQ(result_.end, ReadEnd::Malformed);
@@ -287,7 +287,7 @@ TEST_F(ForeignFormatsTest, EasyDxSlotsAndBrokenRecords) {
   vhf.band = 2;
   vhf.mode = "SSB";
   options_.dateFormat = 2;
-  std::string file = kstools::writeEasyDx({c, vhf});
+  std::string file = writers::writeEasyDx({c, vhf});
   auto got = read(ForeignFormat::EasyDx, file);
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(result_.end, ReadEnd::EndOfFile);
@@ -324,7 +324,7 @@ TEST_F(ForeignFormatsTest, LogViewRecords) {
   ForeignContact dl = c;
   dl.call = "DL1ABC";
   dl.mode = "CW";
-  const std::string file = kstools::writeLogView({c, dl});
+  const std::string file = writers::writeLogView({c, dl});
   ASSERT_EQ(file.size(), 24u + 2 * 228u);
   auto got = read(ForeignFormat::LogView, file);
   ASSERT_EQ(got.size(), 2u);
@@ -353,7 +353,7 @@ TEST_F(ForeignFormatsTest, LogMasterBodiesFrequenciesAndLimits) {
   c.qslSent = 'Y';
   ForeignContact vhf = c;
   vhf.khz = 144200.0;
-  std::string file = kstools::writeLogMaster({c, vhf});
+  std::string file = writers::writeLogMaster({c, vhf});
   auto got = read(ForeignFormat::LogMaster, file);
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(result_.end, ReadEnd::EndOfFile);
@@ -391,12 +391,12 @@ TEST_F(ForeignFormatsTest, RttyDaysTimesAndKinds) {
   ForeignContact off = c;
   off.band = 160;  // not an RTTY contest band
   options_.power = "1K";
-  std::string file = kstools::writeRtty({c, off}, 6);
+  std::string file = writers::writeRtty({c, off}, 6);
   auto got = read(ForeignFormat::Rtty, file);
   ASSERT_EQ(got.size(), 2u);
   const LogRecord& r = got[0].record;
   EXPECT_STREQ(r.date, "12-31-31");
-  EXPECT_EQ(r.julianDay, kstools::dayNumber(2031, 12, 31));
+  EXPECT_EQ(r.julianDay, writers::dayNumber(2031, 12, 31));
   EXPECT_EQ(r.julianDay, CalcJulianDate("12-31-31"));
   EXPECT_STREQ(r.time, "23:59");
   EXPECT_STREQ(r.mode, "RTTY");
@@ -425,7 +425,7 @@ TEST_F(ForeignFormatsTest, RttyDaysTimesAndKinds) {
 TEST_F(ForeignFormatsTest, TaggedContactsCarryTodaysDate) {
   tag_ = true;
   ForeignContact c;
-  const auto got = read(ForeignFormat::PakRatt, kstools::writePakRatt({c}));
+  const auto got = read(ForeignFormat::PakRatt, writers::writePakRatt({c}));
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].record.tagged, 1);
   EXPECT_STREQ(got[0].record.qslSent, "Y");

@@ -7,10 +7,10 @@
 
 #include "import/foreignlayout.h"
 
-namespace kstools {
+namespace ksimport::writers {
 namespace {
 
-namespace L = ksimport::layout;
+namespace L = layout;
 
 std::string format(const char* pattern, auto... values) {
   char text[256];
@@ -328,4 +328,4 @@ std::vector<ForeignContact> sampleContacts(long count) {
   return contacts;
 }
 
-}  // namespace kstools
+}  // namespace ksimport::writers

@@ -1,14 +1,14 @@
 // Writers of the foreign loggers' files the import program reads (CT,
 // DXBase, Easy-DX, Log View, LogMaster, HyperLog, PakRatt, RTTY by Q1QA),
-// by the layouts of import/foreignlayout.h: for the tests, and large files
-// for the benchmark.
-#ifndef KESTREL_TOOLS_FOREIGNWRITE_H
-#define KESTREL_TOOLS_FOREIGNWRITE_H
+// by the layouts of foreignlayout.h: for the tests, and large files for the
+// benchmark (tools/foreigngen). Not part of the import program.
+#ifndef KESTREL_IMPORT_WRITERS_FOREIGNWRITE_H
+#define KESTREL_IMPORT_WRITERS_FOREIGNWRITE_H
 
 #include <string>
 #include <vector>
 
-namespace kstools {
+namespace ksimport::writers {
 
 // One contact as the writers take it. Each format writes the fields it has.
 struct ForeignContact {
@@ -52,6 +52,6 @@ ForeignWriter writerFor(const std::string& format);
 // `count` contacts of many calls, bands and modes, every one importable.
 std::vector<ForeignContact> sampleContacts(long count);
 
-}  // namespace kstools
+}  // namespace ksimport::writers
 
 #endif
