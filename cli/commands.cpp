@@ -93,6 +93,12 @@ const Command table[] = {
      "                 overwrites an existing logbook)\n"
      "--answer N=WORD  answer message N with yes, no, ok or cancel\n"
      "--quiet          show only questions and errors\n"
+     "--contest NAME   ct: the contest (cqww-cw, cqww-ssb, ss-cw, ss-ssb, arrldx-cw,\n"
+     "                 arrldx-ssb, fieldday, vhf, wae-cw, wae-ssb, wpx-cw, wpx-ssb,\n"
+     "                 arrl160, arrl10, dxpedition); default cqww-cw\n"
+     "--other TEXT     ct: a contest not in that list, by its name\n"
+     "--power P        ct, rtty: the contest power (default Settings/PowerLevel)\n"
+     "--date-order mdy|dmy|ymd  hyperlog: the order of the file's dates (mdy)\n"
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
