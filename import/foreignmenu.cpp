@@ -139,20 +139,20 @@ void registerDialogs() {
   registered = true;
   using namespace kswin::controls;
 
-  kswin::DialogTemplate contest;
-  contest.title = "Contest Information";
-  contest.cx = 220;
-  contest.cy = 200;
+  kswin::DialogTemplate contestBox;
+  contestBox.title = "Contest Information";
+  contestBox.cx = 220;
+  contestBox.cy = 200;
   for (int id = kFirstContest; id <= kLastContest; ++id)
-    contest.controls.push_back(
+    contestBox.controls.push_back(
         radioButton(id, message(id <= 111 ? id : id + 102), id == kFirstContest));
-  contest.controls.push_back(radioButton(contest::kOther, "Other"));
-  contest.controls.push_back(edit(kOtherName));
-  contest.controls.push_back(staticText(-1, "Power"));
-  contest.controls.push_back(edit(kPower));
-  contest.controls.push_back(pushButton(IDOK, "OK", true));
-  contest.controls.push_back(pushButton(IDCANCEL, "Cancel"));
-  kswin::registerDialog("CONTESTINFO", contest);
+  contestBox.controls.push_back(radioButton(contest::kOther, "Other"));
+  contestBox.controls.push_back(edit(kOtherName));
+  contestBox.controls.push_back(staticText(-1, "Power"));
+  contestBox.controls.push_back(edit(kPower));
+  contestBox.controls.push_back(pushButton(IDOK, "OK", true));
+  contestBox.controls.push_back(pushButton(IDCANCEL, "Cancel"));
+  kswin::registerDialog("CONTESTINFO", contestBox);
 
   kswin::DialogTemplate hyperlog;
   hyperlog.title = "HyperLog Date Format";
