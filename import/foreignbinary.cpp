@@ -123,7 +123,8 @@ void logviewRecord(const Bytes& b, Contact& contact, ReadContext& context) {
   if (!hours.empty()) putField(r.time, hours + ":" + minutes);
   putField(r.rstSent, logviewText(b, L::kRstSent));
   putField(r.rstRcvd, logviewText(b, L::kRstRcvd));
-  std::string mode = logviewText(b, L::kMode);
+  // The mode is read whole: the mode table names it before it is cut.
+  std::string mode = logviewText(b, {L::kMode.zone, L::kMode.zone.width});
   if (mode == "J3E") mode = "SSB";
   if (mode == "A1A") mode = "CW";
   setMode(contact, mode);

@@ -338,6 +338,11 @@ TEST_F(ForeignFormatsTest, LogViewRecords) {
   EXPECT_EQ(r.band, 20);
   EXPECT_STREQ(got[1].record.mode, "CW");
   EXPECT_STREQ(got[1].record.state, "");  // not a US contact
+  // A mode longer than the four characters kept is named before the cut.
+  dl.mode = "PSK31";
+  EXPECT_STREQ(read(ForeignFormat::LogView, writers::writeLogView({dl}))[0].record.mode, "PSK");
+  dl.mode = "OLIVIA 8/250";
+  EXPECT_STREQ(read(ForeignFormat::HyperLog, writers::writeHyperLog({dl}))[0].record.mode, "OLIV");
   EXPECT_EQ(got[0].errorLine,
             "W1AW 03-15-24 14:05 SSB 14.025 579 599 Hiram  United States first contact  N Y\n");
   got = read(ForeignFormat::LogView, file.substr(0, 24 + 228 + 100));

@@ -37,7 +37,8 @@ inline constexpr int kDate = 0, kTime = 1, kCall = 2, kRstSent = 3, kRstRcvd = 4
                      kQslSent = 14, kQslRcvd = 15, kZone = 16, kQth = 17, kPrefix = 18;
 inline constexpr int kFields = 19;
 // Characters kept of each field.
-inline constexpr int kKept[kFields] = {8, 5, 14, 3, 3, 4, 13, 4, 4, 10, 20, 32, 0, 0, 1, 1, 2, 20, 5};
+// The mode is read whole: the mode table names it before it is cut to four.
+inline constexpr int kKept[kFields] = {8, 5, 14, 3, 3, 4, 13, 24, 4, 10, 20, 32, 0, 0, 1, 1, 2, 20, 5};
 }  // namespace hyperlog
 
 // CT ".RES": blank-separated tokens. With an 8-character date the tokens are

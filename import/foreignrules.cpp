@@ -80,7 +80,8 @@ std::string withoutSpaces(std::string_view text) {
 }
 
 std::string_view column(std::string_view line, layout::Zone zone) {
-  if (zone.at >= line.size()) return {};
+  // Past the line's end: an empty text that still points into the line.
+  if (zone.at >= line.size()) return line.substr(line.size());
   return line.substr(zone.at, zone.width);
 }
 
