@@ -5,12 +5,12 @@
 #include <string>
 
 #include "testing/tempdir.h"
-#include "tools/dbfwrite.h"
+#include "dbf/dbfwrite.h"
 
 namespace {
 
-using kstools::DbfColumn;
-using kstools::DbfWriter;
+using ksdbf::writer::DbfColumn;
+using ksdbf::writer::DbfWriter;
 
 class TableTest : public ::testing::Test {
  protected:

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <ctime>
 
-namespace kstools {
+namespace ksdbf::writer {
 namespace {
 
 void put16(unsigned char* p, unsigned value) {
@@ -89,4 +89,4 @@ bool DbfWriter::finish() {
   return ok_;
 }
 
-}  // namespace kstools
+}  // namespace ksdbf::writer

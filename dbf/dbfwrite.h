@@ -1,15 +1,15 @@
 // Writes dBASE III tables: the import tests' fixtures and the benchmark's
 // large tables. Records are added one at a time; the header, with the count,
 // is written when the table is finished.
-#ifndef KESTREL_TOOLS_DBFWRITE_H
-#define KESTREL_TOOLS_DBFWRITE_H
+#ifndef KESTREL_DBF_DBFWRITE_H
+#define KESTREL_DBF_DBFWRITE_H
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kstools {
+namespace ksdbf::writer {
 
 struct DbfColumn {
   std::string name;  // up to 10 characters
@@ -46,6 +46,6 @@ class DbfWriter {
   bool ok_ = true;
 };
 
-}  // namespace kstools
+}  // namespace ksdbf::writer
 
 #endif
