@@ -1,0 +1,170 @@
+// dbftable: dBASE tables for the importers of the dBASE loggers.
+//   dbftable layout FORMAT            the format's fields, one "NAME TYPE LENGTH DECIMALS" a line
+//   dbftable sample FORMAT COUNT FILE a made-up log of COUNT contacts in that layout
+//   dbftable dump FILE                every record as the import's reader sees it
+// FORMAT is dxlog, dxdesktop, logplus or secondop.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dbf/dbtable.h"
+#include "import/dbaselayout.h"
+#include "dbf/dbfwrite.h"
+
+namespace {
+
+using ksimport::DbaseFormat;
+using ksimport::DbaseUse;
+
+struct FormatName {
+  const char* name;
+  DbaseFormat format;
+};
+constexpr FormatName kFormats[] = {{"dxlog", DbaseFormat::DxLog},
+                                   {"dxdesktop", DbaseFormat::DxDesktop},
+                                   {"logplus", DbaseFormat::LogPlus},
+                                   {"secondop", DbaseFormat::SecondOp}};
+
+bool formatOf(const char* name, DbaseFormat& format) {
+  for (const FormatName& entry : kFormats)
+    if (std::strcmp(entry.name, name) == 0) {
+      format = entry.format;
+      return true;
+    }
+  return false;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: dbftable layout FORMAT | sample FORMAT COUNT FILE | dump FILE\n"
+               "FORMAT is dxlog, dxdesktop, logplus or secondop\n");
+  return 2;
+}
+
+// Calls, bands and modes of made-up contacts: the same for the same count.
+constexpr const char* kFreqs[] = {"3.5250", "7.0250", "14.0250", "14.2000", "21.0500",
+                                  "28.4000", "50.1250", "10.1200", "18.0900", "24.9000"};
+constexpr const char* kModes[] = {"CW", "SSB", "RTTY", "FT8", "PSK31", "USB"};
+constexpr const char* kPrefixes[] = {"K", "W", "N", "DL", "G", "F", "JA", "VK", "PY", "ZS"};
+constexpr const char* kStates[] = {"MA", "CT", "NY", "TX", "CA", "OH", "WA", "FL"};
+
+std::string valueFor(DbaseUse use, long n) {
+  const unsigned long u = static_cast<unsigned long>(n) * 2654435761UL;
+  char text[32];
+  switch (use) {
+    case DbaseUse::Call: {
+      const char* prefix = kPrefixes[u % 10];
+      std::snprintf(text, sizeof text, "%s%lu%c%c%c", prefix, (u >> 4) % 10,
+                    static_cast<char>('A' + (u >> 8) % 26), static_cast<char>('A' + (u >> 13) % 26),
+                    static_cast<char>('A' + (u >> 18) % 26));
+      return text;
+    }
+    case DbaseUse::Date:
+      std::snprintf(text, sizeof text, "%04lu%02lu%02lu", 1980 + (u >> 3) % 44, 1 + (u >> 9) % 12,
+                    1 + (u >> 14) % 28);
+      return text;
+    case DbaseUse::Time:
+      std::snprintf(text, sizeof text, "%02lu%02lu", (u >> 5) % 24, (u >> 11) % 60);
+      return text;
+    case DbaseUse::Freq: return kFreqs[(u >> 7) % 10];
+    case DbaseUse::Mode: return kModes[(u >> 12) % 6];
+    case DbaseUse::RstSent:
+    case DbaseUse::RstRcvd: return "599";
+    case DbaseUse::QslSent:
+    case DbaseUse::QslRcvd: return (u >> 16) % 3 == 0 ? "T" : "F";
+    case DbaseUse::State: return kStates[(u >> 6) % 8];
+    case DbaseUse::Name: return "OP" + std::to_string(n % 1000);
+    case DbaseUse::Remarks: return "contact " + std::to_string(n);
+    default: return "";
+  }
+}
+
+int sample(DbaseFormat format, long count, const char* path) {
+  const ksimport::DbaseLayout& layout = ksimport::dbaseLayout(format);
+  std::vector<ksdbf::writer::DbfColumn> columns;
+  for (const ksimport::DbaseColumn& column : layout.columns)
+    columns.push_back({column.name, column.type, column.length, column.decimals});
+  ksdbf::writer::DbfWriter writer(columns);
+  if (!writer.open(path)) {
+    std::fprintf(stderr, "dbftable: cannot write %s\n", path);
+    return 1;
+  }
+  std::vector<std::string> values(columns.size());
+  for (long n = 1; n <= count; ++n) {
+    for (size_t i = 0; i < columns.size(); ++i) values[i] = valueFor(layout.columns[i].use, n);
+    writer.add(values);
+  }
+  if (!writer.finish()) {
+    std::fprintf(stderr, "dbftable: cannot write %s\n", path);
+    return 1;
+  }
+  return 0;
+}
+
+int dump(const char* path) {
+  TableInit(20, 0);
+  int handle = -1;
+  const int code = TableOpen(&handle, path, 0);
+  if (code < 0) {
+    std::fprintf(stderr, "dbftable: %s: cannot be read as a table (code %d)\n", path, code);
+    return 1;
+  }
+  if (code == TABLE_SIZE_WARNING)
+    std::fprintf(stderr, "dbftable: %s: the size does not match the header\n", path);
+  const int fields = TableFieldCount(handle);
+  for (int f = 0; f < fields; ++f) {
+    char name[11] = {};
+    char type = 0;
+    int length = 0, decimals = 0;
+    TableFieldInfo(handle, f, name, &type, &length, &decimals);
+    std::printf("%s%s %c %d %d", f ? "\t" : "", name, type, length, decimals);
+  }
+  std::printf("\n");
+  const long count = TableRecordCount(handle);
+  for (long n = 1; n <= count; ++n) {
+    if (TableGoto(handle, n) != TABLE_OK) return 1;
+    std::printf("%s", TableRecordDeleted(handle) == 1 ? "*" : " ");
+    for (int f = 0; f < fields; ++f) {
+      char type = 0;
+      TableFieldInfo(handle, f, nullptr, &type, nullptr, nullptr);
+      if (type == 'D') {
+        int y = 0, m = 0, d = 0;
+        FieldDate(handle, f, &y, &m, &d);
+        std::printf("\t%04d-%02d-%02d", y, m, d);
+        continue;
+      }
+      char text[256];
+      FieldText(handle, f, text, sizeof text);
+      std::string value = text;
+      while (!value.empty() && value.back() == ' ') value.pop_back();
+      value.erase(0, value.find_first_not_of(' ') == std::string::npos ? value.size()
+                                                                        : value.find_first_not_of(' '));
+      std::printf("\t%s", value.c_str());
+    }
+    std::printf("\n");
+  }
+  TableClose(handle);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string command = argv[1];
+  DbaseFormat format{};
+  if (command == "layout" && argc == 3 && formatOf(argv[2], format)) {
+    for (const ksimport::DbaseColumn& column : ksimport::dbaseLayout(format).columns)
+      std::printf("%s %c %d %d\n", column.name, column.type, column.length, column.decimals);
+    return 0;
+  }
+  if (command == "sample" && argc == 5 && formatOf(argv[2], format)) {
+    const long count = std::strtol(argv[3], nullptr, 10);
+    if (count < 0) return usage();
+    return sample(format, count, argv[4]);
+  }
+  if (command == "dump" && argc == 3) return dump(argv[2]);
+  return usage();
+}
