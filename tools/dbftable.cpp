@@ -2,7 +2,8 @@
 //   dbftable layout FORMAT            the format's fields, one "NAME TYPE LENGTH DECIMALS" a line
 //   dbftable sample FORMAT COUNT FILE a made-up log of COUNT contacts in that layout
 //   dbftable dump FILE                every record as the import's reader sees it
-// FORMAT is dxlog, dxdesktop, logplus or secondop.
+// FORMAT is dxlog, dxdesktop, logplus or secondop. The layout listing ends
+// each line with what the column means to the import.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +35,37 @@ bool formatOf(const char* name, DbaseFormat& format) {
       return true;
     }
   return false;
+}
+
+// What a column means, as the layout listing names it.
+const char* useName(DbaseUse use) {
+  switch (use) {
+    case DbaseUse::Ignored: return "ignored";
+    case DbaseUse::Call: return "call";
+    case DbaseUse::Prefix: return "prefix";
+    case DbaseUse::State: return "state";
+    case DbaseUse::CqZone: return "cq-zone";
+    case DbaseUse::ItuZone: return "itu-zone";
+    case DbaseUse::Date: return "date";
+    case DbaseUse::Time: return "time";
+    case DbaseUse::Freq: return "frequency";
+    case DbaseUse::Mode: return "mode";
+    case DbaseUse::RstSent: return "rst-sent";
+    case DbaseUse::RstRcvd: return "rst-received";
+    case DbaseUse::QslRcvd: return "qsl-received";
+    case DbaseUse::QslSent: return "qsl-sent";
+    case DbaseUse::QslDate: return "qsl-date";
+    case DbaseUse::Remarks: return "remarks";
+    case DbaseUse::RemarksMore: return "remarks-continued";
+    case DbaseUse::Name: return "name";
+    case DbaseUse::City: return "city";
+    case DbaseUse::Power: return "power";
+    case DbaseUse::Grid: return "grid";
+    case DbaseUse::DxccFlag: return "dxcc";
+    case DbaseUse::DxccModeFlag: return "dxcc-mode";
+    case DbaseUse::DxccBandFlag: return "dxcc-band";
+  }
+  return "ignored";
 }
 
 int usage() {
@@ -157,7 +189,8 @@ int main(int argc, char** argv) {
   DbaseFormat format{};
   if (command == "layout" && argc == 3 && formatOf(argv[2], format)) {
     for (const ksimport::DbaseColumn& column : ksimport::dbaseLayout(format).columns)
-      std::printf("%s %c %d %d\n", column.name, column.type, column.length, column.decimals);
+      std::printf("%s %c %d %d %s\n", column.name, column.type, column.length, column.decimals,
+                  useName(column.use));
     return 0;
   }
   if (command == "sample" && argc == 5 && formatOf(argv[2], format)) {
