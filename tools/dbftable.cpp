@@ -12,7 +12,7 @@
 
 #include "dbf/dbtable.h"
 #include "import/dbaselayout.h"
-#include "dbf/dbfwrite.h"
+#include "dbfsample.h"
 
 namespace {
 
@@ -73,66 +73,6 @@ int usage() {
                "usage: dbftable layout FORMAT | sample FORMAT COUNT FILE | dump FILE\n"
                "FORMAT is dxlog, dxdesktop, logplus or secondop\n");
   return 2;
-}
-
-// Calls, bands and modes of made-up contacts: the same for the same count.
-constexpr const char* kFreqs[] = {"3.5250", "7.0250", "14.0250", "14.2000", "21.0500",
-                                  "28.4000", "50.1250", "10.1200", "18.0900", "24.9000"};
-constexpr const char* kModes[] = {"CW", "SSB", "RTTY", "FT8", "PSK31", "USB"};
-constexpr const char* kPrefixes[] = {"K", "W", "N", "DL", "G", "F", "JA", "VK", "PY", "ZS"};
-constexpr const char* kStates[] = {"MA", "CT", "NY", "TX", "CA", "OH", "WA", "FL"};
-
-std::string valueFor(DbaseUse use, long n) {
-  const unsigned long u = static_cast<unsigned long>(n) * 2654435761UL;
-  char text[32];
-  switch (use) {
-    case DbaseUse::Call: {
-      const char* prefix = kPrefixes[u % 10];
-      std::snprintf(text, sizeof text, "%s%lu%c%c%c", prefix, (u >> 4) % 10,
-                    static_cast<char>('A' + (u >> 8) % 26), static_cast<char>('A' + (u >> 13) % 26),
-                    static_cast<char>('A' + (u >> 18) % 26));
-      return text;
-    }
-    case DbaseUse::Date:
-      std::snprintf(text, sizeof text, "%04lu%02lu%02lu", 1980 + (u >> 3) % 44, 1 + (u >> 9) % 12,
-                    1 + (u >> 14) % 28);
-      return text;
-    case DbaseUse::Time:
-      std::snprintf(text, sizeof text, "%02lu%02lu", (u >> 5) % 24, (u >> 11) % 60);
-      return text;
-    case DbaseUse::Freq: return kFreqs[(u >> 7) % 10];
-    case DbaseUse::Mode: return kModes[(u >> 12) % 6];
-    case DbaseUse::RstSent:
-    case DbaseUse::RstRcvd: return "599";
-    case DbaseUse::QslSent:
-    case DbaseUse::QslRcvd: return (u >> 16) % 3 == 0 ? "T" : "F";
-    case DbaseUse::State: return kStates[(u >> 6) % 8];
-    case DbaseUse::Name: return "OP" + std::to_string(n % 1000);
-    case DbaseUse::Remarks: return "contact " + std::to_string(n);
-    default: return "";
-  }
-}
-
-int sample(DbaseFormat format, long count, const char* path) {
-  const ksimport::DbaseLayout& layout = ksimport::dbaseLayout(format);
-  std::vector<ksdbf::writer::DbfColumn> columns;
-  for (const ksimport::DbaseColumn& column : layout.columns)
-    columns.push_back({column.name, column.type, column.length, column.decimals});
-  ksdbf::writer::DbfWriter writer(columns);
-  if (!writer.open(path)) {
-    std::fprintf(stderr, "dbftable: cannot write %s\n", path);
-    return 1;
-  }
-  std::vector<std::string> values(columns.size());
-  for (long n = 1; n <= count; ++n) {
-    for (size_t i = 0; i < columns.size(); ++i) values[i] = valueFor(layout.columns[i].use, n);
-    writer.add(values);
-  }
-  if (!writer.finish()) {
-    std::fprintf(stderr, "dbftable: cannot write %s\n", path);
-    return 1;
-  }
-  return 0;
 }
 
 int dump(const char* path) {
@@ -196,7 +136,9 @@ int main(int argc, char** argv) {
   if (command == "sample" && argc == 5 && formatOf(argv[2], format)) {
     const long count = std::strtol(argv[3], nullptr, 10);
     if (count < 0) return usage();
-    return sample(format, count, argv[4]);
+    if (kstools::writeDbaseSample(format, count, argv[4])) return 0;
+    std::fprintf(stderr, "dbftable: cannot write %s\n", argv[4]);
+    return 1;
   }
   if (command == "dump" && argc == 3) return dump(argv[2]);
   return usage();
