@@ -295,7 +295,7 @@ void LineBuilder::apply(int column, std::string_view value) {
       record_.julianDay = dateGood_ ? CalcJulianDate(record_.date) : 0;
       break;
     }
-    case kTime: putField(record_.time, value); break;
+    case kTime: putField(record_.time, logTime(value)); break;
     case kMode: mode_ = value; break;
     case kFreq: putField(record_.freq, withoutBlanks(value)); break;
     case kRstRcv: putField(record_.rstRcvd, value); break;

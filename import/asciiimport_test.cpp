@@ -115,12 +115,14 @@ TEST_F(AsciiImportTest, EmptyZoneAndContinentKeepTheCountrys) {
   EXPECT_STREQ(records[1].continent, "AS");
 }
 
-TEST_F(AsciiImportTest, BandsSixtyAndFourMetresAndCounties) {
-  EXPECT_EQ(run("W1AW,01-05-24,CW,5,MA,Middlesex\nW2AW,01-05-24,SSB,70,MA,Nowhere\n",
-                columns({"Call", "Date", "Mode", "Band", "State", "Remarks"})),
+TEST_F(AsciiImportTest, BandsSixtyAndFourMetresTimesAndCounties) {
+  EXPECT_EQ(run("W1AW,01-05-24,CW,5,MA,Middlesex,1423\nW2AW,01-05-24,SSB,70,MA,Nowhere,09:05\n",
+                columns({"Call", "Date", "Mode", "Band", "State", "Remarks", "Time"})),
             ImportEnd::Completed);
   const auto records = stored();
   ASSERT_EQ(records.size(), 2u) << errorLog();
+  EXPECT_STREQ(records[0].time, "14:23");
+  EXPECT_STREQ(records[1].time, "09:05");
   EXPECT_EQ(records[0].band, 60);
   EXPECT_EQ(records[1].band, 4);
   EXPECT_EQ(records[0].countyNumber, FindCounty(task_, "MA", "MIDDLESEX"));

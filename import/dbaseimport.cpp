@@ -234,7 +234,8 @@ ImportEnd importDbase(ImportContext& context, DbaseFormat format, const std::str
       continue;
     }
     reader.read();
-    const std::string line = tenFieldErrorLine(reader.record());
+    const std::string line =
+        reader.errors().empty() ? std::string() : tenFieldErrorLine(reader.record());
     if (!session.complete(reader.record(), reader.errors(), &line)) {
       TableClose(handle);
       session.abandon();
