@@ -92,7 +92,9 @@ std::string answerAsciiDialog(kswin::ConsoleHost& host, const std::string& colum
   while (start <= columnList.size()) {
     size_t end = columnList.find(',', start);
     if (end == std::string::npos) end = columnList.size();
-    const std::string name = columnList.substr(start, end - start);
+    std::string name = columnList.substr(start, end - start);
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
     int found = -1;
     for (size_t i = 0; i < names.size(); ++i)
       if (strcasecmp(names[i], name.c_str()) == 0) found = static_cast<int>(i);

@@ -146,7 +146,7 @@ with tempfile.TemporaryDirectory() as top:
                     "W1AW,31/12/1999,CW,14,\"Newington, CT\"\r\n"
                     "K1ABC,01/02/2024,FT8,50,")
         status, out, err = run("import", "ascii", log, ascii_file, "--columns",
-                               "call,Date,Mode,Band,Remarks", "--date-order", "dmy")
+                               "call, Date,Mode ,Band,Remarks", "--date-order", "dmy")
         expect("ascii import", status == 0 and "Beginning ASCII File Import.\n" in out and
                "No Errors.\n2 records imported.\n" in out, out + err)
         status, out, err = run("import", "ascii", log, ascii_file)
