@@ -1,34 +1,34 @@
-// Import of each foreign logger's format end to end into a new logbook, as
-// the import program runs it: the country database loaded from the shipped
-// list, the county database from the shipped county list, reading the file
-// our writer made, the completion path (value report for CT and RTTY, error
-// log), storage with every key, the key rebuild and the final commit. The
-// stored contacts are counted afterwards (not timed).
+// The ASCII and dBASE imports end to end into a new logbook, as the import
+// program runs them: the country database loaded from the shipped list (the
+// prefix library resolves every call), the county database, reading, the
+// record rules, the completion path with its error log, storage with every
+// key, the key rebuild at the end and the final commit. The logbook's count
+// is checked afterwards, untimed.
 //
-//   foreign_import_bench --benchmark_filter='BM_ImportForeign/ct/'
+//   foreign_import_bench --benchmark_filter=BM_ImportDbase/0/100000
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
-#include <time.h>
-
-#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
-#include "import/foreign.h"
-#include "import/foreignwrite.h"
+#include "import/asciiimport.h"
+#include "import/dbaseimport.h"
+#include "import/prefixservices.h"
 #include "keybld/kskeybld.h"
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 #include "schema/countrydb.h"
 #include "schema/countyfile.h"
+#include "tools/dbfsample.h"
 #include "winlayer/host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using ksimport::ForeignFormat;
 
 class QuietFrame : public ksimport::ImportFrame {
  public:
@@ -51,26 +51,11 @@ double processCpuSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-struct Format {
-  const char* name;
-  ForeignFormat format;
-};
-constexpr Format kFormats[] = {
-    {"ct", ForeignFormat::Ct},           {"dxbase", ForeignFormat::DxBase},
-    {"easydx", ForeignFormat::EasyDx},   {"logview", ForeignFormat::LogView},
-    {"logmaster", ForeignFormat::LogMaster}, {"hyperlog", ForeignFormat::HyperLog},
-    {"pakratt", ForeignFormat::PakRatt}, {"rtty", ForeignFormat::Rtty},
-};
-
-void BM_ImportForeign(benchmark::State& state, Format format) {
-  ::setenv("KESTREL_QUIET_DB", "1", 1);
-  const long contacts = state.range(0);
+fs::path prepare(const std::string& name, std::string& error) {
   const char* tmp = std::getenv("TMPDIR");
-  const fs::path dir = fs::path(tmp ? tmp : "/tmp") /
-                       ("kestrel-foreign-bench-" + std::string(format.name));
+  const fs::path dir = fs::path(tmp ? tmp : "/tmp") / ("kestrel-foreign-bench-" + name);
   fs::remove_all(dir);
   fs::create_directories(dir);
-  std::string error;
   if (logschema::writeLogbookSkeletons(dir.string(), error) != RECDB_OK ||
       logschema::writeReferenceDatabase(logschema::country(), dir.string(), "COUNTRY", error) !=
           RECDB_OK ||
@@ -78,19 +63,35 @@ void BM_ImportForeign(benchmark::State& state, Format format) {
                                         KESTREL_DATA_DIR "/COUNTRY.TXT", error) ||
       logschema::writeReferenceDatabase(logschema::county(), dir.string(), "USCOUNTY", error) !=
           RECDB_OK ||
-      !ksschema::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error)) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  const std::string file = (dir / "log.in").string();
-  {
-    const std::string data =
-        ksimport::writers::writerFor(format.name)(ksimport::writers::sampleContacts(contacts));
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    std::fwrite(data.data(), 1, data.size(), out);
-    std::fclose(out);
-  }
+      !ksschema::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error))
+    return {};
+  return dir;
+}
 
+// The ASCII file: call, date, time, mode, frequency, reports, name, state.
+bool writeAsciiSample(const std::string& path, long count) {
+  static constexpr const char* kPrefixes[] = {"K", "W", "N", "DL", "G", "F", "JA", "VK", "PY", "ZS"};
+  static constexpr const char* kFreqs[] = {"3.525", "7.025", "14.025", "14.200", "21.050",
+                                           "28.400", "50.125", "10.120", "18.090", "24.900"};
+  static constexpr const char* kModes[] = {"CW", "SSB", "RTTY", "FT8", "PSK31", "USB"};
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  std::fprintf(out, "; call,date,time,mode,freq,rst sent,rst rcvd,name,state\n");
+  for (long n = 1; n <= count; ++n) {
+    const unsigned long u = static_cast<unsigned long>(n) * 2654435761UL;
+    std::fprintf(out, "%s%lu%c%c%c,%02lu-%02lu-%02lu,%02lu%02lu,%s,%s,599,579,\"Op, %ld\",MA\n",
+                 kPrefixes[u % 10], (u >> 4) % 10, static_cast<char>('A' + (u >> 8) % 26),
+                 static_cast<char>('A' + (u >> 13) % 26), static_cast<char>('A' + (u >> 18) % 26),
+                 1 + (u >> 9) % 12, 1 + (u >> 14) % 28, (80 + (u >> 3) % 44) % 100, (u >> 5) % 24,
+                 (u >> 11) % 60, kModes[(u >> 12) % 6], kFreqs[(u >> 7) % 10], n % 1000);
+  }
+  return std::fclose(out) == 0;
+}
+
+// Runs `import` (with the logbook open as its task's database 0) and
+// reports the figures.
+template <class Import>
+void runImport(benchmark::State& state, const fs::path& dir, long contacts, Import import) {
   kswin::HeadlessHost host;
   kswin::ScopedHost scoped(host);
   long stored = 0;
@@ -104,7 +105,7 @@ void BM_ImportForeign(benchmark::State& state, Format format) {
     DB_TASK* task = nullptr;
     dbOpenTask(&task);
     dbOpen(base.c_str(), "o", task);
-    for (int f : kLogInitOrder) dbInitFile(f, task, 0);
+    for (int file : kLogInitOrder) dbInitFile(file, task, 0);
     LogHeader header = newLogHeader();
     dbRecordCreate(kLogHeaderType, &header, task, 0);
     int active = 0, deleted = 0;
@@ -115,17 +116,16 @@ void BM_ImportForeign(benchmark::State& state, Format format) {
       dbCloseTask(task);
       break;
     }
-    host.queueAnswer(IDNO);  // CT, RTTY: tags for labels
-    host.queueAnswer(IDNO);  // CT, RTTY: view the report
     const double cpuBefore = processCpuSeconds();
     state.ResumeTiming();
 
-    ksimport::ForeignPrefixServices services(task);
+    ksimport::PrefixServices services(task);
     QuietFrame frame(task);
-    ksimport::ForeignOptions options;
-    options.power = "100";
-    const ksimport::ImportEnd end =
-        ksimport::importForeign(format.format, nullptr, task, frame, services, options, file);
+    ksimport::ImportContext context;
+    context.task = task;
+    context.frame = &frame;
+    context.services = &services;
+    const ksimport::ImportEnd end = import(context);
     CloseCountryDb(task);
     dbCloseTask(task);  // the last commit is part of the import
 
@@ -139,28 +139,59 @@ void BM_ImportForeign(benchmark::State& state, Format format) {
     for (int r = dbRecordFirst(kLogRecordType, check, 0); r == RECDB_OK; r = dbRecordNext(check, 0))
       ++stored;
     dbCloseTask(check);
-    host.clear();
     state.ResumeTiming();
   }
   state.counters["contacts/s"] = benchmark::Counter(static_cast<double>(contacts),
                                                     benchmark::Counter::kIsIterationInvariantRate);
-  const double iterations = std::max(static_cast<double>(state.iterations()), 1.0);
-  if (cpu > 0) state.counters["contacts/s_cpu"] = static_cast<double>(contacts) * iterations / cpu;
-  state.counters["cpu_s"] = cpu / iterations;
+  if (cpu > 0)
+    state.counters["contacts/s_cpu"] =
+        static_cast<double>(contacts) * static_cast<double>(state.iterations()) / cpu;
   state.counters["stored"] = static_cast<double>(stored);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["maxRSS_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
   fs::remove_all(dir);
 }
 
-const bool registered = [] {
-  for (const Format& format : kFormats)
-    benchmark::RegisterBenchmark((std::string("BM_ImportForeign/") + format.name).c_str(),
-                                 BM_ImportForeign, format)
-        ->Arg(100000)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->UseRealTime();
-  return true;
-}();
+// Argument 0: 0 DXLog, 1 DX Desktop, 2 LogPlus!, 3 Q6QB 2nd Op.
+void BM_ImportDbase(benchmark::State& state) {
+  ::setenv("KESTREL_QUIET_DB", "1", 1);
+  const auto format = static_cast<ksimport::DbaseFormat>(state.range(0));
+  const long contacts = state.range(1);
+  std::string error;
+  const fs::path dir = prepare("dbase", error);
+  const std::string table = (dir / "log.dbf").string();
+  if (dir.empty() || !kstools::writeDbaseSample(format, contacts, table)) {
+    state.SkipWithError(error.empty() ? "cannot write the table" : error.c_str());
+    return;
+  }
+  runImport(state, dir, contacts, [&](ksimport::ImportContext& context) {
+    return ksimport::importDbase(context, format, table);
+  });
+}
+
+void BM_ImportAscii(benchmark::State& state) {
+  ::setenv("KESTREL_QUIET_DB", "1", 1);
+  const long contacts = state.range(0);
+  std::string error;
+  const fs::path dir = prepare("ascii", error);
+  const std::string file = (dir / "log.txt").string();
+  if (dir.empty() || !writeAsciiSample(file, contacts)) {
+    state.SkipWithError(error.empty() ? "cannot write the file" : error.c_str());
+    return;
+  }
+  ksimport::AsciiColumns columns;
+  columns.map.fill(-1);
+  const int chosen[] = {0, 1, 2, 3, 4, 6, 5, 8, 10};  // Call Date Time Mode Freq ... State
+  for (size_t i = 0; i < std::size(chosen); ++i) columns.map[i] = chosen[i];
+  runImport(state, dir, contacts, [&](ksimport::ImportContext& context) {
+    return ksimport::importAsciiFile(context, columns, file);
+  });
+}
+
+BENCHMARK(BM_ImportDbase)->ArgsProduct({{0, 1, 2, 3}, {100000}})->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ImportAscii)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace
 

@@ -92,7 +92,7 @@ ImportEnd importForeign(ForeignFormat format, HWND window, DB_TASK* task, Import
   const ReadResult result = readForeign(format, file.get(), context, [&](const Contact& contact) {
     const std::string line =
         contact.errorLine.empty() ? tenTextLine(contact.record) : contact.errorLine;
-    if (!session.complete(contact.record, contact.errors(), line)) {
+    if (!session.complete(contact.record, contact.errors(), &line)) {
       failed = true;
       return false;
     }

@@ -169,8 +169,8 @@ std::string errorLogEntry(const LogRecord& r, std::span<const int> errors) {
   return out;
 }
 
-std::string errorLogEntry(std::string_view errorLine, std::span<const int> errors) {
-  std::string out(errorLine);
+std::string errorLogEntry(const std::string& line, std::span<const int> errors) {
+  std::string out = line;
   out += '\n';
   for (int code : errors)
     if (code >= 1 && code <= 5) out += kErrorLines[code];

@@ -5,7 +5,6 @@
 
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "schema/logschema.h"
 
@@ -14,8 +13,10 @@ namespace ksimport {
 // The error-log text of a rejected contact: its ADIF error line, an empty
 // line, then one line per error code in the order found.
 std::string errorLogEntry(const LogRecord& record, std::span<const int> errors);
-// The same after an importer's own error line (ending in its line feed).
-std::string errorLogEntry(std::string_view errorLine, std::span<const int> errors);
+
+// The same with the importer's own first line: `line`, a line feed, then
+// the error lines.
+std::string errorLogEntry(const std::string& line, std::span<const int> errors);
 
 // The award tallies of the logbook as they were before the import; each
 // returns null when the logbook holds no such tally.

@@ -1,44 +1,18 @@
-// The import program's commands for the foreign loggers' files: the file
-// dialog, the questions and dialogs each format asks first ("CONTESTINFO",
+// The import commands of the foreign loggers' files once the file is
+// chosen: the questions and dialogs each format asks ("CONTESTINFO",
 // "HYPERLOG", "RTTYINFO", LogMaster's compression question), then the
 // import into the open logbook.
-#include <cstring>
+#include "foreigncommands.h"
+
 #include <string>
 
 #include "foreign.h"
-#include "foreignmenu.h"
-#include "programstate.h"
 #include "strings.h"
 #include "winlayer/host.h"
+#include "winlayer/winlayer.h"
 
-namespace ksimport::app {
+namespace ksimport {
 namespace {
-
-struct Command {
-  UINT id;
-  ForeignFormat format;
-  const char* title;
-  const char* filter;  // description and pattern, double-NUL ended
-  const char* extension;
-};
-
-constexpr Command kCommands[] = {
-    {menu::kCt, ForeignFormat::Ct, "Import CT Results File", "CT Results Files (*.RES)\0*.RES\0",
-     "RES"},
-    {menu::kDxBase, ForeignFormat::DxBase, "Import DXBase File", "DXBase Files (*.SDF)\0*.SDF\0",
-     "SDF"},
-    {menu::kEasyDx, ForeignFormat::EasyDx, "Import Easy-DX File",
-     "Easy-DX Files (*.DAT)\0*.DAT\0", "DAT"},
-    {menu::kHyperlog, ForeignFormat::HyperLog, "Import Hyperlog File",
-     "HyperLog Files (*.TXT)\0*.TXT\0", "TXT"},
-    {menu::kLogMaster, ForeignFormat::LogMaster, "Import Logmaster File",
-     "Logmaster Files (*.DB)\0*.DB\0", "DB"},
-    {menu::kLogView, ForeignFormat::LogView, "Import LogView File",
-     "LogView Files (*.LGS)\0*.LGS\0", "LGS"},
-    {menu::kPakRatt, ForeignFormat::PakRatt, "Import PakRatt File", "All Files (*.*)\0*.*\0", ""},
-    {menu::kRtty, ForeignFormat::Rtty, "Import RTTY by Q1QA File", "Q1QA Files (*.BIN)\0*.BIN\0",
-     "BIN"},
-};
 
 constexpr int kOtherName = 1005;
 constexpr int kPower = 120;
@@ -63,7 +37,7 @@ INT_PTR CALLBACK contestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       CheckRadioButton(dialog, kFirstContest, contest::kOther, kFirstContest);
       SendDlgItemMessage(dialog, kOtherName, EM_LIMITTEXT, 29, 0);
       SendDlgItemMessage(dialog, kPower, EM_LIMITTEXT, 4, 0);
-      SetDlgItemText(dialog, kPower, state().settings.powerLevel.c_str());
+      SetDlgItemText(dialog, kPower, answers().power.c_str());
       kswin::centreWindow(dialog, GetParent(dialog));
       return TRUE;
     case WM_COMMAND:
@@ -115,7 +89,7 @@ INT_PTR CALLBACK rttyProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       SendDlgItemMessage(dialog, kPower, EM_LIMITTEXT, 4, 0);
-      SetDlgItemText(dialog, kPower, state().settings.powerLevel.c_str());
+      SetDlgItemText(dialog, kPower, answers().power.c_str());
       kswin::centreWindow(dialog, GetParent(dialog));
       return TRUE;
     case WM_COMMAND:
@@ -172,42 +146,54 @@ void registerDialogs() {
   kswin::registerDialog("RTTYINFO", rtty);
 }
 
-}  // namespace
-
-bool runForeignCommand(UINT id) {
-  const Command* command = nullptr;
-  for (const Command& candidate : kCommands)
-    if (candidate.id == id) command = &candidate;
-  if (command == nullptr) return false;
-  ProgramState& s = state();
-  s.lastImport = ImportEnd::NotStarted;
+ImportEnd run(ForeignFormat format, ImportContext& context, const std::string& path) {
   registerDialogs();
-
   ForeignOptions& options = answers();
   options = ForeignOptions{};
-  options.power = s.settings.powerLevel;
-  if (command->format == ForeignFormat::LogMaster &&
-      MessageBox(s.window, message(13), "Warning", MB_YESNO | MB_ICONWARNING) != IDYES)
-    return true;
-  if (command->format == ForeignFormat::HyperLog &&
-      DialogBox(nullptr, "HYPERLOG", s.window, hyperlogProc) != TRUE)
-    return true;
-  std::string path;
-  if (!askFile(false, command->title, command->filter, command->extension, "", path)) return true;
-  if (command->format == ForeignFormat::Ct &&
-      DialogBox(nullptr, "CONTESTINFO", s.window, contestProc) != TRUE)
-    return true;
-  if (command->format == ForeignFormat::Rtty &&
-      DialogBox(nullptr, "RTTYINFO", s.window, rttyProc) != TRUE)
-    return true;
-
-  options.dateFormat = s.settings.dateFormat;
-  options.hourOffset = s.settings.hourOffset;
-  ProgramFrame frame;
-  ForeignPrefixServices services(s.task);
+  options.power = context.powerLevel.substr(0, 4);
+  if (format == ForeignFormat::LogMaster &&
+      MessageBox(context.window, message(13), "Warning", MB_YESNO | MB_ICONWARNING) != IDYES)
+    return ImportEnd::NotStarted;
+  if (format == ForeignFormat::HyperLog &&
+      DialogBox(nullptr, "HYPERLOG", context.window, hyperlogProc) != TRUE)
+    return ImportEnd::NotStarted;
+  if (format == ForeignFormat::Ct &&
+      DialogBox(nullptr, "CONTESTINFO", context.window, contestProc) != TRUE)
+    return ImportEnd::NotStarted;
+  if (format == ForeignFormat::Rtty &&
+      DialogBox(nullptr, "RTTYINFO", context.window, rttyProc) != TRUE)
+    return ImportEnd::NotStarted;
+  options.dateFormat = context.dateFormat;
+  options.hourOffset = context.hourOffset;
+  ForeignPrefixServices services(context.task);
   const ForeignOptions chosen = options;
-  s.lastImport = importForeign(command->format, s.window, s.task, frame, services, chosen, path);
-  return true;
+  return importForeign(format, context.window, context.task, *context.frame, services, chosen,
+                       path);
 }
 
-}  // namespace ksimport::app
+}  // namespace
+
+ImportEnd importCt(ImportContext& c, const std::string& p) { return run(ForeignFormat::Ct, c, p); }
+ImportEnd importDxBase(ImportContext& c, const std::string& p) {
+  return run(ForeignFormat::DxBase, c, p);
+}
+ImportEnd importEasyDx(ImportContext& c, const std::string& p) {
+  return run(ForeignFormat::EasyDx, c, p);
+}
+ImportEnd importLogView(ImportContext& c, const std::string& p) {
+  return run(ForeignFormat::LogView, c, p);
+}
+ImportEnd importLogMaster(ImportContext& c, const std::string& p) {
+  return run(ForeignFormat::LogMaster, c, p);
+}
+ImportEnd importHyperLog(ImportContext& c, const std::string& p) {
+  return run(ForeignFormat::HyperLog, c, p);
+}
+ImportEnd importPakRatt(ImportContext& c, const std::string& p) {
+  return run(ForeignFormat::PakRatt, c, p);
+}
+ImportEnd importRtty(ImportContext& c, const std::string& p) {
+  return run(ForeignFormat::Rtty, c, p);
+}
+
+}  // namespace ksimport
