@@ -22,6 +22,7 @@ int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
+int runBrowse(std::span<char*> args);
 
 namespace {
 
@@ -195,6 +196,31 @@ const Command table[] = {
      "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
      "found or the data set cannot be used.",
      runKit},
+    {"browse",
+     "LOGBOOK [--date FROM[,TO]] [--prefix P] [--zone Z] [--state S] [--band METRES] "
+     "[--mode WORD] [--qsl not-sent|sent-not-cfm|cfm|not-sent-cfm] [--exclude LIST] "
+     "[--sort band|call|zone|date|mode|prefix|state] [--save FILE] [--print PDF] [--tag]",
+     "list a logbook's contacts as the log browser does, by query, and save, print or tag them",
+     "Prints one line per contact: date, time, call, mode, band, RST sent and\n"
+     "received, country, QSL sent and received, prefix, CQ zone and state. Without\n"
+     "a query, every contact in date order; with one, the contacts that meet all\n"
+     "of its flags (criteria kept from an earlier run are not used):\n"
+     "--date     a day, or FROM,TO (MM-DD-YY, DD/MM/YY, YY.MM.DD or YYYY-MM-DD)\n"
+     "--prefix   a country prefix of the country database\n"
+     "--zone     a CQ zone 1-40;  --state  a US state\n"
+     "--band     160 ... 10, 6, 2, 220 ... 10000, 60, 4\n"
+     "--mode     AMT ASC CW FSK LSB PAC Phone PKT RTTY SAT SSB SSTV USB PSK MFSK\n"
+     "           (Phone, SSB and FSK take their families, SAT satellite contacts)\n"
+     "--qsl      not-sent, sent-not-cfm, cfm (received) or not-sent-cfm\n"
+     "--exclude  prefixes to leave out, comma separated (at most 100)\n"
+     "--sort     the browser's sort of the list\n"
+     "--save     the list as text with CR LF line ends (BROWSER.TXT's form)\n"
+     "--print    the list printed to a PDF file\n"
+     "--tag      tag the listed contacts for labels (QSL sent, today's QSL date)\n"
+     "Messages go to standard error. Exit status 1 when nothing is listed or a\n"
+     "file could not be written, 2 for a query the browser refuses. The query is\n"
+     "kept in KESTREL.INI as the browser keeps it. Needs kestrel setup first.",
+     runBrowse},
 };
 
 }  // namespace
