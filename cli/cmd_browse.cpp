@@ -121,32 +121,28 @@ class Task {
   DB_TASK* task_ = nullptr;
 };
 
-// Every contact as the main program feeds the browser: in the order of the
-// date key, day by day over the days the log holds.
+// Every contact as the main program feeds the browser, in the order of the
+// date key: day by day, contacts of one day in the order of their database
+// addresses. The contacts are read in database order (one pass through the
+// data file; reading them in key order would seek for nearly every one) and
+// the table then orders its lines by day and address, which is the key's
+// order.
 void feedWholeLog(HWND browser, DB_TASK* task) {
-  std::vector<std::int32_t> days;
-  if (dbRecordFirst(kLogRecordType, task, 0) == 0) {
-    do {
-      LogRecord r{};
-      if (dbRecordRead(&r, task, 0) != 0) break;
-      days.push_back(r.julianDay);
-    } while (dbRecordNext(task, 0) == 0);
-  }
-  std::sort(days.begin(), days.end());
-  days.erase(std::unique(days.begin(), days.end()), days.end());
   SendMessage(browser, KM_BROWSER_REDRAW, 0, 0);
   SendMessage(browser, KM_BROWSER_EMPTY, 0, 0);
   SendMessage(browser, KM_BROWSER_REDRAW, 0, 0);
-  for (std::int32_t day : days) {
-    if (dbKeyFind(logfield::kJulianDay, &day, task, 0) != 0) continue;
+  if (dbRecordFirst(kLogRecordType, task, 0) == 0) {
     do {
       LogRecord r{};
       DB_ADDR address = 0;
-      if (dbRecordRead(&r, task, 0) != 0 || r.julianDay != day) break;
-      if (dbCurrentGet(&address, task, 0) != 0) break;
+      if (dbRecordRead(&r, task, 0) != 0 || dbCurrentGet(&address, task, 0) != 0) break;
       FillBrowserLine(0, &r, address, 1);
-    } while (dbKeyNext(logfield::kJulianDay, task, 0) == 0);
+    } while (dbRecordNext(task, 0) == 0);
   }
+  HWND table = GetDlgItem(browser, 1);
+  SendMessage(table, DT_SETSORTKEY, ksbrowse::kColDay, 1);
+  SendMessage(table, DT_SETSORTKEY, ksbrowse::kColKey, 2);
+  SendMessage(table, DT_SORT, static_cast<WPARAM>(DT_SORTBYKEYS), DT_ORDER_EXACT);
   SendMessage(browser, KM_BROWSER_REDRAW, 1, 0);
   SendMessage(browser, KM_BROWSER_LAST, 0, 0);
 }
