@@ -6,7 +6,6 @@
 // the listed lines on standard output.
 #include <strings.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -125,8 +124,8 @@ class Task {
 // date key: day by day, contacts of one day in the order of their database
 // addresses. The contacts are read in database order (one pass through the
 // data file; reading them in key order would seek for nearly every one) and
-// the table then orders its lines by day and address, which is the key's
-// order.
+// the table then orders its lines by day, keeping the database order within
+// a day: the key's own order (day, then address).
 void feedWholeLog(HWND browser, DB_TASK* task) {
   SendMessage(browser, KM_BROWSER_REDRAW, 0, 0);
   SendMessage(browser, KM_BROWSER_EMPTY, 0, 0);
@@ -141,7 +140,6 @@ void feedWholeLog(HWND browser, DB_TASK* task) {
   }
   HWND table = GetDlgItem(browser, 1);
   SendMessage(table, DT_SETSORTKEY, ksbrowse::kColDay, 1);
-  SendMessage(table, DT_SETSORTKEY, ksbrowse::kColKey, 2);
   SendMessage(table, DT_SORT, static_cast<WPARAM>(DT_SORTBYKEYS), DT_ORDER_EXACT);
   SendMessage(browser, KM_BROWSER_REDRAW, 1, 0);
   SendMessage(browser, KM_BROWSER_LAST, 0, 0);
