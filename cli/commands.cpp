@@ -217,6 +217,8 @@ const Command table[] = {
      "--save     the list as text with CR LF line ends (BROWSER.TXT's form)\n"
      "--print    the list printed to a PDF file\n"
      "--tag      tag the listed contacts for labels (QSL sent, today's QSL date)\n"
+     "--yes, --no, --quiet  answer the questions (an existing --save FILE is\n"
+     "           replaced unless --no) and show only questions and errors\n"
      "Messages go to standard error. Exit status 1 when nothing is listed or a\n"
      "file could not be written, 2 for a query the browser refuses. The query is\n"
      "kept in KESTREL.INI as the browser keeps it. Needs kestrel setup first.",
