@@ -227,6 +227,11 @@ TEST_F(QueryTest, ExcludedPrefixesAreLeftOutAndTheTableHoldsAHundred) {
     text(d, KSB_Q_EXCLUDE_TEXT, "DL,\r\n \"JA\"");
   }));
   EXPECT_EQ(calls(), (std::vector<std::string>{"K1"}));
+  // A host's line without the exclusion test is always added.
+  LogRecord dl = kstest::contact("DL2", 35000, "CW", "DL", 20, 14);
+  FillBrowserLine(0, &dl, 9, 1);
+  FillBrowserLine(0, &dl, 9, 0);
+  EXPECT_EQ(calls(), (std::vector<std::string>{"K1", "DL2"}));
 
   // 150 prefixes: the first 100 are kept.
   std::string many;
