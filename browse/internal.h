@@ -49,7 +49,6 @@ struct State {
   COLORREF background = RGB(255, 251, 240), text = RGB(0, 0, 0);
   COLORREF customColours[16] = {};
   BrowserRow scratch{};  // the line last read from or written to the table
-  int scratchRow = -1;   // and its number
   std::unique_ptr<IgnoreTable> ignore;
   int ignoreCount = 0;
   int charWidth = 8, lineHeight = 16;
@@ -74,6 +73,8 @@ LRESULT sendTable(UINT message, WPARAM wParam, LPARAM lParam);
 int rowCount();
 // Reads line `row` into the scratch line; false when there is none.
 bool readRow(int row);
+// Replaces line `row` with the contact's line and selects it.
+void replaceLine(int row, const LogRecord& record, int recordKey);
 // Empties the table (message 1099 of the main program).
 void emptyTable();
 

@@ -22,13 +22,9 @@ void pump() {
   }
 }
 
-// The line holding `recordKey`, made current and read; -1 when none. The
-// line read last is tried first: a caller replacing the lines it walks
-// (tagging) finds each at once.
+// The first line holding `recordKey`, made current and read; -1 when none.
 int findLine(int recordKey) {
   State& s = state();
-  const int last = s.scratchRow;
-  if (last >= 0 && readRow(last) && s.scratch.recordKey == recordKey) return last;
   const int rows = rowCount();
   for (int row = 0; row < rows; ++row) {
     if (!readRow(row)) return -1;
@@ -38,6 +34,15 @@ int findLine(int recordKey) {
 }
 
 }  // namespace
+
+void replaceLine(int row, const LogRecord& record, int recordKey) {
+  State& s = state();
+  s.scratch = rowOf(record, recordKey);
+  sendTable(DT_SETCURRENTROW, 0, row);
+  sendTable(DT_PUTROW, 0, reinterpret_cast<LPARAM>(&s.scratch));
+  sendTable(DT_MARKROW, 1, row);
+  sendTable(DT_SCROLLTOROW, 0, row);
+}
 
 bool excluded(const char* prefix) {
   State& s = state();
@@ -65,8 +70,7 @@ void FillBrowserLine(int, const void* record, int recordKey, int applyIgnore) {
         std::memcpy(prefix, r.prefix, sizeof r.prefix);
         if (applyIgnore != 0 && excluded(prefix)) return;
         s.scratch = rowOf(r, recordKey);
-        const LRESULT row = sendTable(DT_APPENDROW, 0, reinterpret_cast<LPARAM>(&s.scratch));
-        s.scratchRow = row >= 0 ? static_cast<int>(row) : -1;
+        sendTable(DT_APPENDROW, 0, reinterpret_cast<LPARAM>(&s.scratch));
         pump();
       },
       [] {});
@@ -74,15 +78,10 @@ void FillBrowserLine(int, const void* record, int recordKey, int applyIgnore) {
 
 int UpdateBrowserLine(int, const void* record, int recordKey) {
   return ksbase::guarded(0, [&] {
-    State& s = state();
-    if (s.table == nullptr || record == nullptr) return 0;
+    if (state().table == nullptr || record == nullptr) return 0;
     const int row = findLine(recordKey);
     if (row < 0) return 0;
-    s.scratch = rowOf(*static_cast<const LogRecord*>(record), recordKey);
-    sendTable(DT_PUTROW, 0, reinterpret_cast<LPARAM>(&s.scratch));
-    sendTable(DT_SETCURRENTROW, 0, row);
-    sendTable(DT_MARKROW, 1, row);
-    sendTable(DT_SCROLLTOROW, 0, row);
+    replaceLine(row, *static_cast<const LogRecord*>(record), recordKey);
     return 1;
   });
 }

@@ -79,7 +79,9 @@ void tagLabels(HWND window) {
                  nullptr, MB_OK | MB_ICONERROR);
       break;
     }
-    UpdateBrowserLine(0, &r, address);
+    // The line walked is the one replaced, even when the host listed a
+    // contact twice.
+    replaceLine(row, r, address);
   }
   if (saved) dbCurrencyRestore(position, task, 0);
   WaitCursor(window, 0);

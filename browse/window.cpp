@@ -255,18 +255,14 @@ int rowCount() { return static_cast<int>(sendTable(DT_GETROWCOUNT, 0, 0)); }
 bool readRow(int row) {
   State& s = state();
   if (s.table == nullptr || row < 0) return false;
-  s.scratchRow = -1;
   if (sendTable(DT_SETCURRENTROW, 0, row) < 0) return false;
-  if (sendTable(DT_GETROW, 0, reinterpret_cast<LPARAM>(&s.scratch)) < 0) return false;
-  s.scratchRow = row;
-  return true;
+  return sendTable(DT_GETROW, 0, reinterpret_cast<LPARAM>(&s.scratch)) >= 0;
 }
 
 void emptyTable() {
   State& s = state();
   sendTable(DT_DELETEALLROWS, 0, 0);
   sendTable(DT_SETCURRENTROW, 0, DT_NOROW);
-  s.scratchRow = -1;
   if (s.sortColumn != kNoSort) sendTable(DT_SORT, static_cast<WPARAM>(DT_SORTBYKEYS), 0);
   s.sortColumn = kNoSort;
   sendTable(WM_SETREDRAW, 1, 0);
