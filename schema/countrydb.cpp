@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "recdb/recdb.h"
 
 namespace countrytext {
@@ -17,12 +19,24 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
-  ImportResult result;
+std::FILE* openTextFile(const char* path) {
   File file(std::fopen(path, "rb"));
-  if (!file) return result;
+  if (!file) return nullptr;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+  return file.release();
+}
+
+ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
+  File file(openTextFile(path));
+  if (!file) return ImportResult{};
+  return importCountryLines(file.get(), task, db);
+}
+
+ImportResult importCountryLines(std::FILE* file, DB_TASK* task, int db) {
+  ImportResult result;
   result.opened = true;
-  LineReader lines(file.get());
+  LineReader lines(file);
   while (const auto line = lines.next()) {
     if (isBlankLine(*line)) continue;
     const CountryLine country = parseCountryLine(*line);

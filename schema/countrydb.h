@@ -8,6 +8,7 @@
 #include "schema/countrytext.h"
 #include "recdb/dbengine.h"
 
+#include <cstdio>
 #include <string>
 
 namespace countrytext {
@@ -24,6 +25,13 @@ struct ImportResult {
 // record the engine refuses, stops the import after the records stored so
 // far. The caller empties the database first when the file is to replace it.
 ImportResult importCountryFile(const char* path, DB_TASK* task, int db);
+// The same from a file already open (read from where it stands).
+ImportResult importCountryLines(std::FILE* file, DB_TASK* task, int db);
+
+// Opens a text file for an import: null when it cannot be opened or is not
+// a file that can be read (a directory, say), so that a caller can refuse
+// before it empties anything.
+std::FILE* openTextFile(const char* path);
 
 // Fills the (empty) country database `database` (path without extension)
 // from the text file `textFile` in a task of its own. On success `message`

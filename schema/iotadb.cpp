@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/fields.h"
+#include "schema/countrydb.h"
 #include "recdb/recdb.h"
 
 namespace iotatext {
@@ -56,12 +57,26 @@ IotaRecord toIotaRecord(const IotaLine& line) {
   return r;
 }
 
+IotaLine fromIotaRecord(const IotaRecord& record) {
+  CountryRecord country{};
+  std::memcpy(&country, &record, sizeof country);
+  IotaLine line;
+  line.country = countrytext::fromRecord(country);
+  line.iotaNumber = ksbase::fieldText(record.iotaNumber);
+  line.group = ksbase::fieldText(record.groupFlag);
+  return line;
+}
+
 ImportResult importIotaFile(const char* path, DB_TASK* task, int db) {
+  std::unique_ptr<std::FILE, Closer> file(countrytext::openTextFile(path));
+  if (!file) return ImportResult{};
+  return importIotaLines(file.get(), task, db);
+}
+
+ImportResult importIotaLines(std::FILE* file, DB_TASK* task, int db) {
   ImportResult result;
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path, "rb"));
-  if (!file) return result;
   result.opened = true;
-  countrytext::LineReader lines(file.get());
+  countrytext::LineReader lines(file);
   while (const auto line = lines.next()) {
     if (countrytext::isBlankLine(*line)) continue;
     const IotaLine island = parseIotaLine(*line);
