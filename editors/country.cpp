@@ -251,7 +251,7 @@ Kind makeIotaKind() {
   };
   k.importLines = [](std::FILE* file, DB_TASK* task, int db) {
     const iotatext::ImportResult r = iotatext::importIotaLines(file, task, db);
-    return LinesResult{r.stored, r.emptyFirstFieldLine, r.failedLine};
+    return LinesResult{r.stored, r.emptyPrefixLine, r.failedLine};
   };
   k.printLines = [](const void* record) {
     return countryPrintLines(countryPart(asIota(record)));

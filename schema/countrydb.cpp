@@ -27,35 +27,67 @@ std::FILE* openTextFile(const char* path) {
   return file.release();
 }
 
-ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
+ImportResult importTextFile(const char* path,
+                            const std::function<LineStored(const std::string& line)>& store) {
   File file(openTextFile(path));
   if (!file) return ImportResult{};
-  return importCountryLines(file.get(), task, db);
+  return importTextLines(file.get(), store);
 }
 
-ImportResult importCountryLines(std::FILE* file, DB_TASK* task, int db) {
+ImportResult importTextLines(std::FILE* file,
+                             const std::function<LineStored(const std::string& line)>& store) {
   ImportResult result;
   result.opened = true;
   LineReader lines(file);
   while (const auto line = lines.next()) {
     if (isBlankLine(*line)) continue;
-    const CountryLine country = parseCountryLine(*line);
-    if (country.prefix.empty()) {
+    const LineStored stored = store(*line);
+    if (stored == LineStored::kEmptyPrefix) {
       result.emptyPrefixLine = lines.lineNumber();
       break;
     }
-    const CountryRecord record = toRecord(country);
-    if (dbRecordCreate(kCountryRecordType, &record, task, db) != 0) {
+    if (stored == LineStored::kRefused) {
       result.failedLine = lines.lineNumber();
       break;
+    }
+    if (stored == LineStored::kSkipped) {
+      ++result.skipped;
+      continue;
     }
     ++result.stored;
   }
   return result;
 }
 
-bool fillCountryDatabase(const std::string& database, const std::string& textFile,
-                         std::string& message) {
+namespace {
+
+LineStored storeCountry(const std::string& line, DB_TASK* task, int db) {
+  const CountryLine country = parseCountryLine(line);
+  if (country.prefix.empty()) return LineStored::kEmptyPrefix;
+  const CountryRecord record = toRecord(country);
+  return dbRecordCreate(kCountryRecordType, &record, task, db) == 0 ? LineStored::kStored
+                                                                    : LineStored::kRefused;
+}
+
+}  // namespace
+
+ImportResult importCountryLines(std::FILE* file, DB_TASK* task, int db) {
+  return importTextLines(file, [&](const std::string& line) { return storeCountry(line, task, db); });
+}
+
+ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
+  return importTextFile(path, [&](const std::string& line) {
+    const CountryLine country = parseCountryLine(line);
+    if (country.prefix.empty()) return LineStored::kEmptyPrefix;
+    const CountryRecord record = toRecord(country);
+    return dbRecordCreate(kCountryRecordType, &record, task, db) == 0 ? LineStored::kStored
+                                                                      : LineStored::kRefused;
+  });
+}
+
+bool fillDatabase(const std::string& database, const std::string& textFile, const char* what,
+                  const std::function<ImportResult(const char* path, DB_TASK* task, int db)>& import,
+                  std::string& message) {
   DB_TASK* task = nullptr;
   if (dbOpenTask(&task) != 0) {
     message = "cannot make a database task";
@@ -64,7 +96,7 @@ bool fillCountryDatabase(const std::string& database, const std::string& textFil
   ImportResult result;
   const int opened = dbOpen(database.c_str(), "o", task);
   // Bulk work: batched, committed at the close.
-  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = importCountryFile(textFile.c_str(), task, 0);
+  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = import(textFile.c_str(), task, 0);
   const int closed = dbCloseTask(task);  // commits what was stored
   if (opened != 0) {
     message = "cannot open " + database + ": " + dbResultText(opened);
@@ -77,10 +109,15 @@ bool fillCountryDatabase(const std::string& database, const std::string& textFil
   } else if (closed != 0) {
     message = "cannot write " + database + ": " + dbResultText(closed);
   } else {
-    message = std::to_string(result.stored) + " countries from " + textFile;
+    message = std::to_string(result.stored) + " " + what + " from " + textFile;
     return true;
   }
   return false;
+}
+
+bool fillCountryDatabase(const std::string& database, const std::string& textFile,
+                         std::string& message) {
+  return fillDatabase(database, textFile, "countries", importCountryFile, message);
 }
 
 ExportResult exportCountryFile(const char* path, DB_TASK* task, int db) {

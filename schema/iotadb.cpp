@@ -2,18 +2,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "base/fields.h"
-#include "schema/countrydb.h"
 #include "recdb/recdb.h"
 
 namespace iotatext {
 namespace {
-
-struct Closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 void appendQuoted(std::string& out, const std::string& text) {
   out.push_back('"');
@@ -67,60 +61,38 @@ IotaLine fromIotaRecord(const IotaRecord& record) {
   return line;
 }
 
-ImportResult importIotaFile(const char* path, DB_TASK* task, int db) {
-  std::unique_ptr<std::FILE, Closer> file(countrytext::openTextFile(path));
-  if (!file) return ImportResult{};
-  return importIotaLines(file.get(), task, db);
+namespace {
+
+countrytext::LineStored storeIsland(const std::string& line, DB_TASK* task, int db) {
+  const IotaLine island = parseIotaLine(line);
+  if (island.country.prefix.empty()) return countrytext::LineStored::kEmptyPrefix;
+  const IotaRecord record = toIotaRecord(island);
+  return dbRecordCreate(kIotaRecordType, &record, task, db) == 0
+             ? countrytext::LineStored::kStored
+             : countrytext::LineStored::kRefused;
 }
 
+}  // namespace
+
 ImportResult importIotaLines(std::FILE* file, DB_TASK* task, int db) {
-  ImportResult result;
-  result.opened = true;
-  countrytext::LineReader lines(file);
-  while (const auto line = lines.next()) {
-    if (countrytext::isBlankLine(*line)) continue;
-    const IotaLine island = parseIotaLine(*line);
-    if (island.country.prefix.empty()) {
-      result.emptyFirstFieldLine = lines.lineNumber();
-      break;
-    }
+  return countrytext::importTextLines(
+      file, [&](const std::string& line) { return storeIsland(line, task, db); });
+}
+
+ImportResult importIotaFile(const char* path, DB_TASK* task, int db) {
+  return countrytext::importTextFile(path, [&](const std::string& line) {
+    const IotaLine island = parseIotaLine(line);
+    if (island.country.prefix.empty()) return countrytext::LineStored::kEmptyPrefix;
     const IotaRecord record = toIotaRecord(island);
-    if (dbRecordCreate(kIotaRecordType, &record, task, db) != 0) {
-      result.failedLine = lines.lineNumber();
-      break;
-    }
-    ++result.stored;
-  }
-  return result;
+    return dbRecordCreate(kIotaRecordType, &record, task, db) == 0
+               ? countrytext::LineStored::kStored
+               : countrytext::LineStored::kRefused;
+  });
 }
 
 bool fillIotaDatabase(const std::string& database, const std::string& textFile,
                       std::string& message) {
-  DB_TASK* task = nullptr;
-  if (dbOpenTask(&task) != 0) {
-    message = "cannot make a database task";
-    return false;
-  }
-  ImportResult result;
-  const int opened = dbOpen(database.c_str(), "o", task);
-  // Bulk work: batched, committed at the close.
-  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = importIotaFile(textFile.c_str(), task, 0);
-  const int closed = dbCloseTask(task);  // commits what was stored
-  if (opened != 0)
-    message = "cannot open " + database + ": " + dbResultText(opened);
-  else if (!result.opened)
-    message = "cannot read " + textFile;
-  else if (result.emptyFirstFieldLine)
-    message = textFile + " line " + std::to_string(result.emptyFirstFieldLine) + ": no prefix";
-  else if (result.failedLine)
-    message = textFile + " line " + std::to_string(result.failedLine) + ": record not stored";
-  else if (closed != 0)
-    message = "cannot write " + database + ": " + dbResultText(closed);
-  else {
-    message = std::to_string(result.stored) + " island groups from " + textFile;
-    return true;
-  }
-  return false;
+  return countrytext::fillDatabase(database, textFile, "island groups", importIotaFile, message);
 }
 
 }  // namespace iotatext

@@ -1,7 +1,5 @@
 #include "qsldb.h"
 
-#include <memory>
-
 #include "base/fields.h"
 #include "recdb/recdb.h"
 #include "schema/countrydb.h"
@@ -9,10 +7,6 @@
 
 namespace qsltext {
 namespace {
-
-struct Closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 void appendQuoted(std::string& out, std::string_view text) {
   out.push_back('"');
@@ -69,55 +63,30 @@ QslLine fromQslRecord(const QslManagerRecord& r) {
           ksbase::fieldText(r.comment)};
 }
 
+namespace {
+
+countrytext::LineStored storeManager(const std::string& line, DB_TASK* task, int db) {
+  const QslManagerRecord record = toQslRecord(parseQslLine(line));
+  const int rc = dbRecordCreate(kQslManagerRecordType, &record, task, db);
+  if (rc == RECDB_DUPLICATE) return countrytext::LineStored::kSkipped;
+  return rc == RECDB_OK ? countrytext::LineStored::kStored : countrytext::LineStored::kRefused;
+}
+
+}  // namespace
+
 ImportResult importQslLines(std::FILE* file, DB_TASK* task, int db) {
-  ImportResult result;
-  result.opened = true;
-  countrytext::LineReader lines(file);
-  while (const auto line = lines.next()) {
-    if (countrytext::isBlankLine(*line)) continue;
-    const QslManagerRecord record = toQslRecord(parseQslLine(*line));
-    const int rc = dbRecordCreate(kQslManagerRecordType, &record, task, db);
-    if (rc == RECDB_DUPLICATE) {
-      ++result.skipped;
-      continue;
-    }
-    if (rc != RECDB_OK) {
-      result.failedLine = lines.lineNumber();
-      break;
-    }
-    ++result.stored;
-  }
-  return result;
+  return countrytext::importTextLines(
+      file, [&](const std::string& line) { return storeManager(line, task, db); });
+}
+
+ImportResult importQslFile(const char* path, DB_TASK* task, int db) {
+  return countrytext::importTextFile(
+      path, [&](const std::string& line) { return storeManager(line, task, db); });
 }
 
 bool fillQslDatabase(const std::string& database, const std::string& textFile,
                      std::string& message) {
-  std::unique_ptr<std::FILE, Closer> file(countrytext::openTextFile(textFile.c_str()));
-  if (!file) {
-    message = "cannot read " + textFile;
-    return false;
-  }
-  DB_TASK* task = nullptr;
-  if (dbOpenTask(&task) != 0) {
-    message = "cannot make a database task";
-    return false;
-  }
-  ImportResult result;
-  const int opened = dbOpen(database.c_str(), "o", task);
-  // Bulk work: batched, committed at the close.
-  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = importQslLines(file.get(), task, 0);
-  const int closed = dbCloseTask(task);
-  if (opened != 0)
-    message = "cannot open " + database + ": " + dbResultText(opened);
-  else if (result.failedLine)
-    message = textFile + " line " + std::to_string(result.failedLine) + ": record not stored";
-  else if (closed != 0)
-    message = "cannot write " + database + ": " + dbResultText(closed);
-  else {
-    message = std::to_string(result.stored) + " QSL managers from " + textFile;
-    return true;
-  }
-  return false;
+  return countrytext::fillDatabase(database, textFile, "QSL managers", importQslFile, message);
 }
 
 }  // namespace qsltext

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "recdb/dbengine.h"
+#include "schema/countrydb.h"
 #include "schema/logschema.h"
 
 namespace qsltext {
@@ -30,17 +31,14 @@ std::string formatQslLine(const QslLine& line);
 QslManagerRecord toQslRecord(const QslLine& line);
 QslLine fromQslRecord(const QslManagerRecord& record);
 
-struct ImportResult {
-  bool opened = false;
-  int stored = 0;
-  int skipped = 0;     // lines whose call sign the database already held
-  int failedLine = 0;  // the line whose record could not be created, 0 if none
-};
+using countrytext::ImportResult;
 
 // Creates one record in database `db` for each line of the file; blank
-// lines are passed over, a call sign already stored skips its line, any
-// other refusal of the engine stops the import after the records so far.
+// lines are passed over, a call sign already stored skips its line
+// (counted in `skipped`), any other refusal of the engine stops the import
+// after the records so far. No field is required.
 ImportResult importQslLines(std::FILE* file, DB_TASK* task, int db);
+ImportResult importQslFile(const char* path, DB_TASK* task, int db);
 
 // Fills the (empty) QSL manager database `database` (path without
 // extension) from `textFile` in a task of its own.
