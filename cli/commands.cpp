@@ -22,6 +22,9 @@ int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
+int runCountry(std::span<char*> args);
+int runIota(std::span<char*> args);
+int runQslmgr(std::span<char*> args);
 
 namespace {
 
@@ -195,6 +198,34 @@ const Command table[] = {
      "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
      "found or the data set cannot be used.",
      runKit},
+    {"country", "find PREFIX | save FIELD=VALUE... | delete PREFIX | import FILE | export FILE | print PDF | list",
+     "edit the country database: find, save, delete, import, export, print, list",
+     "Runs the country editor (atlasw) on the COUNTRY database of the dictionary\n"
+     "directory. Fields: prefix, country, cont, latitude (D.MM and N or S),\n"
+     "longitude (D.MM and E or W), cq, itu, status (A or D), date (MM-DD-YY or\n"
+     "another form of the log), table (the other prefixes, comma-separated).\n"
+     "An import replaces the whole database, and is refused while another\n"
+     "program has the database open. A saved change counts in every program at\n"
+     "its next search. The editor's messages go to standard error.\n"
+     "--yes, --no, --answer N=WORD, --quiet as for every command that asks.",
+     runCountry},
+    {"iota", "find IOTA | save FIELD=VALUE... | delete IOTA | import FILE | export FILE | print PDF | list",
+     "edit the IOTA database of island groups: find, save, delete, import, export, print, list",
+     "Runs the IOTA editor (islesw) on the IOTA database: the country fields\n"
+     "(see kestrel help country) and iota (the reference, EU-005) and grp (the\n"
+     "group flag). Records are found by their IOTA reference. An import\n"
+     "replaces the whole database; empty references are stored as 00000 and\n"
+     "empty group flags as N.",
+     runIota},
+    {"qslmgr",
+     "find CALL | save FIELD=VALUE... | delete CALL | import FILE [--append] | export FILE | print PDF | list",
+     "edit the QSL manager database: who answers a station's QSL cards",
+     "Runs the QSL manager editor (ksqslmgr) on the QSLMGR database. Fields:\n"
+     "call, via (the manager's call), name, address1, address2, address3,\n"
+     "comment. An import replaces the whole database, or with --append adds the\n"
+     "calls it does not hold yet. kestrel setup fills it with a public list of\n"
+     "managers (see the README).",
+     runQslmgr},
 };
 
 }  // namespace

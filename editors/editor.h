@@ -42,6 +42,10 @@ struct Kind;
 const Kind& countryEditor();
 const Kind& iotaEditor();
 const Kind& qslEditor();
+// Whether the editor lists in a data table (and asks before an import
+// whether to empty its database), and which form field holds its key.
+bool hasDataTable(const Kind& kind);
+int keyFieldOf(const Kind& kind);
 
 // Makes the window, opens the database and fills the list. Null when the
 // program ended at once (its database missing, the data table's library

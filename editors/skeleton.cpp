@@ -1069,6 +1069,9 @@ int runEditor() {
   return static_cast<int>(msg.wParam);
 }
 
+bool hasDataTable(const Kind& kind) { return kind.table; }
+int keyFieldOf(const Kind& kind) { return kind.keyField; }
+
 Outcome lastOutcome() { return g().outcome; }
 HWND editorWindow() { return g().window; }
 const std::vector<FieldSpec>& fields() { return g().kind->form; }
