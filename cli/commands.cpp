@@ -218,13 +218,14 @@ const Command table[] = {
      "empty group flags as N.",
      runIota},
     {"qslmgr",
-     "find CALL | save FIELD=VALUE... | delete CALL | import FILE [--append] | export FILE | print PDF | list",
+     "CALL | find CALL | save FIELD=VALUE... | delete CALL | import FILE [--append] | export FILE | print PDF | list",
      "edit the QSL manager database: who answers a station's QSL cards",
      "Runs the QSL manager editor (ksqslmgr) on the QSLMGR database. Fields:\n"
      "call, via (the manager's call), name, address1, address2, address3,\n"
      "comment. An import replaces the whole database, or with --append adds the\n"
      "calls it does not hold yet. kestrel setup fills it with a public list of\n"
-     "managers (see the README).",
+     "managers (see the README). A CALL alone starts the editor with that call\n"
+     "sign, as the main program does: its record is shown when there is one.",
      runQslmgr},
 };
 

@@ -111,6 +111,27 @@ int runEditorCommand(const Command& self, const kseditor::Kind& kind,
     std::size_t words;  // 0: any number, at least one
   } kActions[] = {{"find", 1}, {"save", 0}, {"delete", 1}, {"import", 1},
                   {"export", 1}, {"print", 1}, {"list", 99}};
+  // "ksqslmgr CALL": the editor started with a call sign on its command
+  // line, which it looks up silently.
+  if (kseditor::hasDataTable(kind) && !action.name.empty() && action.words.empty() &&
+      action.name.find('=') == std::string::npos) {
+    const bool isAction = [&] {
+      for (const auto& a : kActions)
+        if (action.name == a.name) return true;
+      return false;
+    }();
+    if (!isAction) {
+      kswin::ScopedHost scoped(host);
+      HWND window = kseditor::startEditor(kind, action.name);
+      if (window == nullptr) return kFailed;
+      const auto& form = kseditor::fields();
+      for (std::size_t i = 0; i < form.size(); ++i)
+        std::printf("%s: %s\n", form[i].label, kseditor::fieldValue(static_cast<int>(i)).c_str());
+      kswin::chooseMenuItem(window, kseditor::cmd::kExit);
+      kseditor::runEditor();
+      return kOk;
+    }
+  }
   bool known = false;
   for (const auto& a : kActions) {
     if (action.name != a.name) continue;

@@ -8,7 +8,7 @@ import subprocess
 import sys
 import tempfile
 
-kestrel, atlasw = sys.argv[1], sys.argv[2]
+kestrel, atlasw, ksqslmgr = sys.argv[1], sys.argv[2], sys.argv[3]
 failures = []
 
 
@@ -31,6 +31,12 @@ with tempfile.TemporaryDirectory() as home, tempfile.TemporaryDirectory() as run
     # The shipped QSL manager list.
     status, out, err = run("qslmgr", "find", "8P1W", env=env)
     expect("a listed manager is found", status == 0 and "QSL Via: KU9C" in out, out + err)
+    status, out, err = run("8P1W", env=env, program=ksqslmgr)
+    expect("ksqslmgr CALL shows the call's record", status == 0 and "QSL Via: KU9C" in out,
+           out + err)
+    status, out, err = run("N0SUCH", env=env, program=ksqslmgr)
+    expect("... and nothing for an unknown call", status == 0 and err == "" and
+           "QSL Via: \n" in out, out + err)
     status, out, err = run("qslmgr", "list", env=env)
     expect("the whole list is there", status == 0 and len(out.splitlines()) > 4000,
            str(len(out.splitlines())))

@@ -183,6 +183,8 @@ Kind makeCountryKind() {
   k.listCaption = "Country Database";
   k.listColumn = 28;
   k.emptyKeyMessage = 30;
+  k.storeErrorMessage = 16;
+  k.backFromFirst = kTable;
   k.listWhenOpenFails = false;
   k.toForm = [](const void* record) { countryToForm(asCountry(record)); };
   k.fromForm = [](void* record, int* focus) {
@@ -220,6 +222,7 @@ Kind makeIotaKind() {
   k.listCaption = "IOTA Database";
   k.listColumn = 38;
   k.emptyKeyMessage = 39;
+  k.storeErrorMessage = 41;
   k.listWhenOpenFails = true;
   k.toForm = [](const void* record) {
     countryToForm(countryPart(asIota(record)));

@@ -191,6 +191,16 @@ TEST_F(CountryEditor, ImportStopsAtAnEmptyPrefixKeepingTheLinesBefore) {
   EXPECT_EQ(lastOutcome(), Outcome::Failed);
 }
 
+TEST_F(CountryEditor, ARefusedRecordEndsTheImportWithoutSayingItIsDone) {
+  ASSERT_NE(start(countryEditor()), nullptr);
+  kstest::writeFile(home / "in.txt", std::string(kThreeCountries) + kThreeCountries);
+  headless.queueFile(home / "in.txt");
+  choose(cmd::kImport);
+  EXPECT_EQ(lastBox(), "Error storing record!");  // the second 1A: the prefix is taken
+  EXPECT_EQ(lastOutcome(), Outcome::Failed);
+  EXPECT_EQ(listLines().size(), 3u);
+}
+
 TEST_F(CountryEditor, AnImportFileThatCannotBeReadLeavesTheDatabaseAsItWas) {
   ASSERT_NE(start(countryEditor()), nullptr);
   fillValid();

@@ -24,9 +24,15 @@ TEST_F(Skeleton, TabEnterAndShiftTabWalkTheFieldsRoundTheForm) {
   kswin::pressKey(field("grp"), VK_TAB);  // from the last field back to the first
   EXPECT_EQ(GetFocus(), field("prefix"));
   kswin::setKeyDown(VK_SHIFT, true);
-  kswin::pressKey(field("prefix"), VK_TAB);
+  kswin::pressKey(field("prefix"), VK_TAB);  // back from the first: the prefix table
+  EXPECT_EQ(GetFocus(), field("table"));
+  kswin::pressKey(field("table"), VK_TAB);
   kswin::setKeyDown(VK_SHIFT, false);
-  EXPECT_EQ(GetFocus(), field("grp"));
+  EXPECT_EQ(GetFocus(), field("date"));
+  kswin::pressKey(field("date"), VK_INSERT);  // the same keys in overwrite mode
+  kswin::pressKey(field("date"), VK_RETURN);
+  EXPECT_EQ(GetFocus(), field("table"));
+  kswin::pressKey(field("table"), VK_INSERT);
 }
 
 TEST_F(Skeleton, InsertSwitchesEveryFieldToOverwriteAndEscEmptiesOne) {

@@ -47,6 +47,8 @@ struct Kind {
   const char* listCaption;
   int listColumn;         // list box column width, characters
   int emptyKeyMessage;    // import line without its key: 30 or 39
+  int storeErrorMessage;  // import line whose record was refused: 16 or 41
+  int backFromFirst;      // where Shift+Tab goes from the first field
   bool listWhenOpenFails;
 
   // The form from a record, and a record from the form: 0, or the message

@@ -130,6 +130,8 @@ Kind makeQslKind() {
   k.listCaption = "";
   k.listColumn = 0;
   k.emptyKeyMessage = 30;
+  k.storeErrorMessage = 16;
+  k.backFromFirst = kComment;
   k.listWhenOpenFails = true;
   k.toForm = [](const void* record) {
     const QslManagerRecord& r = asRecord(record);

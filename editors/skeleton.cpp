@@ -188,7 +188,10 @@ LRESULT CALLBACK fieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lPara
           return 0;
         case VK_TAB:
           if (GetKeyState(VK_CONTROL) < 0) return 0;
-          focusField(GetKeyState(VK_SHIFT) < 0 ? index - 1 : index + 1);
+          if (GetKeyState(VK_SHIFT) >= 0)
+            focusField(index + 1);
+          else
+            focusField(index == 0 ? g().kind->backFromFirst : index - 1);
           return 0;
         case VK_RETURN: focusField(index + 1); return 0;
         case VK_ESCAPE: SetWindowText(field, ""); return 0;
@@ -511,6 +514,9 @@ void import() {
                     : Outcome::Failed;
   if (result.emptyKeyLine != 0) {
     warn(format(text(k.emptyKeyMessage), result.emptyKeyLine), nullptr, MB_OK | MB_ICONSTOP);
+  } else if (result.failedLine != 0) {
+    // The records before the line stay; the import does not say it is done.
+    warn(text(k.storeErrorMessage), nullptr, MB_OK | MB_ICONSTOP);
   } else if (committed != RECDB_OK) {
     // Nothing is said to be imported that the database did not keep.
     warn(format(text(28), g().dbPath.c_str()), nullptr, MB_OK | MB_ICONSTOP);
