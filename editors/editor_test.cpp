@@ -91,6 +91,12 @@ TEST_F(Skeleton, ADatabaseThatDoesNotOpenLeavesOnlyClear) {
   for (const auto& item : items)
     EXPECT_EQ(item.enabled, item.id == cmd::kClear) << item.text;
   set("iota", "EU-005");
+  headless.clear();
+  const int y = 6 * 16 + 8, findX = 8 + 2 * (24 + 8) + 4;  // the Find button, disabled
+  SendMessage(editorWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(findX, y));
+  SendMessage(editorWindow(), WM_LBUTTONUP, 0, MAKELPARAM(findX, y));
+  kswin::pumpMessages();
+  EXPECT_TRUE(headless.boxes().empty());
   choose(cmd::kPrint);  // File menu items still run their checks
   EXPECT_EQ(lastBox(), "Country database is not opened.");
 }

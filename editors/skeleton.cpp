@@ -507,12 +507,17 @@ void import() {
   WaitCursor(g().window, 1);
   dbBulkBegin(g().task, 0);
   const LinesResult result = k.importLines(file.get(), g().task, 0);
+  const bool readFailed = std::ferror(file.get()) != 0;
   const int committed = dbBulkEnd(g().task, 0);
   WaitCursor(g().window, 0);
-  g().outcome = result.emptyKeyLine == 0 && result.failedLine == 0 && committed == RECDB_OK
+  g().outcome = result.emptyKeyLine == 0 && result.failedLine == 0 && committed == RECDB_OK &&
+                        !readFailed
                     ? Outcome::Done
                     : Outcome::Failed;
-  if (result.emptyKeyLine != 0) {
+  if (readFailed) {
+    // A file that stops reading part way is not taken for a whole one.
+    warn(format(text(27), path.c_str()), nullptr, MB_OK | MB_ICONSTOP);
+  } else if (result.emptyKeyLine != 0) {
     warn(format(text(k.emptyKeyMessage), result.emptyKeyLine), nullptr, MB_OK | MB_ICONSTOP);
   } else if (result.failedLine != 0) {
     // The records before the line stay; the import does not say it is done.
