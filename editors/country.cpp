@@ -135,7 +135,7 @@ CountryRecord countryPart(const IotaRecord& r) {
   return country;
 }
 
-std::vector<FieldSpec> countryForm() {
+std::vector<FormField> countryForm() {
   const Span row{1, 5}, label{0, 4};
   return {
       {"prefix", "Prefix", {1, 0}, label, {1, 0}, row, {6, 0}, 6, true},

@@ -30,7 +30,7 @@ struct Span {
 };
 
 // One edit field of the form, in Tab order.
-struct FieldSpec {
+struct FormField {
   const char* name;   // how the command line names it ("prefix")
   const char* label;  // "Prefix"
   Span labelX, labelY, x, y, width;
@@ -63,7 +63,7 @@ Outcome lastOutcome();
 
 // What the running editor shows.
 HWND editorWindow();
-const std::vector<FieldSpec>& fields();
+const std::vector<FormField>& fields();
 int fieldIndex(const std::string& name);  // -1 when the editor has no such field
 HWND fieldWindow(int index);
 std::string fieldValue(int index);

@@ -35,7 +35,7 @@ struct Kind {
   const char* importCaption;  // of message 31
   const char* printTitle;     // the "Printing" dialog's title
   const char* printHeader;    // "Country Database: %s"
-  std::vector<FieldSpec> form;
+  std::vector<FormField> form;
   int keyField;          // the form field holding the key
   long keyNumber;        // the key's field number
   std::size_t keyWidth;  // bytes of the key value

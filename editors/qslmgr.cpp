@@ -82,7 +82,7 @@ std::string stripped(int index) {
   return buffer.data();
 }
 
-std::vector<FieldSpec> qslForm() {
+std::vector<FormField> qslForm() {
   const Span editRow{1, 5}, labelRow{0, 4};
   return {
       {"call", "Call", {1, 0}, labelRow, {1, 0}, editRow, {15, 0}, 14, true},

@@ -248,7 +248,7 @@ void paint(HWND window) {
   const Kind& k = *g().kind;
   SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
   SetBkMode(dc, TRANSPARENT);
-  for (const FieldSpec& f : k.form)
+  for (const FormField& f : k.form)
     TextOut(dc, pixelsX(f.labelX), pixelsY(f.labelY), f.label, static_cast<int>(strlen(f.label)));
   // The sunken band, its buttons raised or pressed.
   RECT client;
@@ -809,7 +809,7 @@ void createChildren(HWND window) {
   const Kind& k = *g().kind;
   HGDIOBJ font = GetStockObject(SYSTEM_FIXED_FONT);
   for (std::size_t i = 0; i < k.form.size(); ++i) {
-    const FieldSpec& f = k.form[i];
+    const FormField& f = k.form[i];
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP;
     if (f.upper) style |= ES_UPPERCASE;
     HWND field = CreateWindow("EDIT", "", style, pixelsX(f.x), pixelsY(f.y), pixelsX(f.width),
@@ -1085,7 +1085,7 @@ int keyFieldOf(const Kind& kind) { return kind.keyField; }
 
 Outcome lastOutcome() { return g().outcome; }
 HWND editorWindow() { return g().window; }
-const std::vector<FieldSpec>& fields() { return g().kind->form; }
+const std::vector<FormField>& fields() { return g().kind->form; }
 
 int fieldIndex(const std::string& name) {
   const auto& form = g().kind->form;
