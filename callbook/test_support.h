@@ -13,6 +13,7 @@
 
 #include "internal.h"
 #include "cbxwrite.h"
+#include "testing/tempdir.h"
 #include "winlayer/host.h"
 
 namespace kscbx::testing {
@@ -21,17 +22,13 @@ namespace kscbx::testing {
 // loaded; both undone at the end.
 class Drive {
  public:
-  Drive() : scoped_(host_) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cbx-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+  Drive() : scoped_(host_), path_(root_.path()) {
     ::setenv("KESTREL_DRIVE_Q", path_.c_str(), 1);
     resetSession();
   }
   ~Drive() {
     resetSession();
     ::unsetenv("KESTREL_DRIVE_Q");
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
   }
   Drive(const Drive&) = delete;
   Drive& operator=(const Drive&) = delete;
@@ -56,6 +53,7 @@ class Drive {
  private:
   kswin::HeadlessHost host_;
   kswin::ScopedHost scoped_;
+  kstest::TempDir root_;
   std::string path_;
 };
 

@@ -17,6 +17,7 @@
 #include "kit.h"
 #include "kitapi32.h"
 #include "kitwriter.h"
+#include "testing/tempdir.h"
 #include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
@@ -66,9 +67,8 @@ inline kitapi::writer::KitDataSet smallSet() {
 class KitTest : public ::testing::Test {
  public:
   void SetUp() override {
-    char pattern[] = "/tmp/kit-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = temp_.path();
+    ASSERT_FALSE(root_.empty());
     dir_ = root_ + "/set";
     std::filesystem::create_directory(dir_);
     for (const char* name : {"KITDIR", "WKITDIR", "PATH"}) {
@@ -90,8 +90,6 @@ class KitTest : public ::testing::Test {
       if (s.present) ::setenv(s.name.c_str(), s.value.c_str(), 1);
       else ::unsetenv(s.name.c_str());
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
   }
 
   void write(const kitapi::writer::KitDataSet& set, const std::string& where = "") {
@@ -141,6 +139,7 @@ class KitTest : public ::testing::Test {
     bool present;
   };
   std::vector<Saved> saved_;
+  kstest::TempDir temp_;
   std::string root_, dir_;
   kswin::HeadlessHost host_;
   kswin::UiHost* previous_ = nullptr;
