@@ -22,6 +22,10 @@ int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
+int runBrowse(std::span<char*> args);
+int runCountry(std::span<char*> args);
+int runIota(std::span<char*> args);
+int runQslmgr(std::span<char*> args);
 
 namespace {
 
@@ -213,6 +217,62 @@ const Command table[] = {
      "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
      "found or the data set cannot be used.",
      runKit},
+    {"browse",
+     "LOGBOOK [--date FROM[,TO]] [--prefix P] [--zone Z] [--state S] [--band METRES] "
+     "[--mode WORD] [--qsl not-sent|sent-not-cfm|cfm|not-sent-cfm] [--exclude LIST] "
+     "[--sort band|call|zone|date|mode|prefix|state] [--save FILE] [--print PDF] [--tag]",
+     "list a logbook's contacts as the log browser does, by query, and save, print or tag them",
+     "Prints one line per contact: date, time, call, mode, band, RST sent and\n"
+     "received, country, QSL sent and received, prefix, CQ zone and state. Without\n"
+     "a query, every contact in date order; with one, the contacts that meet all\n"
+     "of its flags (criteria kept from an earlier run are not used):\n"
+     "--date     a day, or FROM,TO (MM-DD-YY, DD/MM/YY, YY.MM.DD or YYYY-MM-DD)\n"
+     "--prefix   a country prefix of the country database\n"
+     "--zone     a CQ zone 1-40;  --state  a US state\n"
+     "--band     160 ... 10, 6, 2, 220 ... 10000, 60, 4\n"
+     "--mode     AMT ASC CW FSK LSB PAC Phone PKT RTTY SAT SSB SSTV USB PSK MFSK\n"
+     "           (Phone, SSB and FSK take their families, SAT satellite contacts)\n"
+     "--qsl      not-sent, sent-not-cfm, cfm (received) or not-sent-cfm\n"
+     "--exclude  prefixes to leave out, comma separated (at most 100)\n"
+     "--sort     the browser's sort of the list\n"
+     "--save     the list as text with CR LF line ends (BROWSER.TXT's form)\n"
+     "--print    the list printed to a PDF file\n"
+     "--tag      tag the listed contacts for labels (QSL sent, today's QSL date)\n"
+     "--yes, --no, --quiet  answer the questions (an existing --save FILE is\n"
+     "           replaced unless --no) and show only questions and errors\n"
+     "Messages go to standard error. Exit status 1 when nothing is listed or a\n"
+     "file could not be written, 2 for a query the browser refuses. The query is\n"
+     "kept in KESTREL.INI as the browser keeps it. Needs kestrel setup first.",
+     runBrowse},
+    {"country", "find PREFIX | save FIELD=VALUE... | delete PREFIX | import FILE | export FILE | print PDF | list",
+     "edit the country database: find, save, delete, import, export, print, list",
+     "Runs the country editor (atlasw) on the COUNTRY database of the dictionary\n"
+     "directory. Fields: prefix, country, cont, latitude (D.MM and N or S),\n"
+     "longitude (D.MM and E or W), cq, itu, status (A or D), date (MM-DD-YY or\n"
+     "another form of the log), table (the other prefixes, comma-separated).\n"
+     "An import replaces the whole database, and is refused while another\n"
+     "program has the database open. A saved change counts in every program at\n"
+     "its next search. The editor's messages go to standard error.\n"
+     "--yes, --no, --answer N=WORD, --quiet as for every command that asks.",
+     runCountry},
+    {"iota", "find IOTA | save FIELD=VALUE... | delete IOTA | import FILE | export FILE | print PDF | list",
+     "edit the IOTA database of island groups: find, save, delete, import, export, print, list",
+     "Runs the IOTA editor (islesw) on the IOTA database: the country fields\n"
+     "(see kestrel help country) and iota (the reference, EU-005) and grp (the\n"
+     "group flag). Records are found by their IOTA reference. An import\n"
+     "replaces the whole database; empty references are stored as 00000 and\n"
+     "empty group flags as N.",
+     runIota},
+    {"qslmgr",
+     "CALL | find CALL | save FIELD=VALUE... | delete CALL | import FILE [--append] | export FILE | print PDF | list",
+     "edit the QSL manager database: who answers a station's QSL cards",
+     "Runs the QSL manager editor (ksqslmgr) on the QSLMGR database. Fields:\n"
+     "call, via (the manager's call), name, address1, address2, address3,\n"
+     "comment. An import replaces the whole database, or with --append adds the\n"
+     "calls it does not hold yet. kestrel setup fills it with a public list of\n"
+     "managers (see the README). A CALL alone starts the editor with that call\n"
+     "sign, as the main program does: its record is shown when there is one.",
+     runQslmgr},
 };
 
 }  // namespace
