@@ -14,6 +14,7 @@
 
 #include "import/adifimport.h"
 #include "import/adifrecord.h"
+#include "import/foreignrecord.h"
 #include "import/prefixservices.h"
 #include "recdb/dbengine.h"
 #include "schema/logschema.h"
@@ -55,17 +56,19 @@ class ForeignServices : public RecordServices {
 
 class ForeignPrefixServices : public ForeignServices {
  public:
-  explicit ForeignPrefixServices(DB_TASK* task) : task_(task), prefixes_(task) {}
+  explicit ForeignPrefixServices(DB_TASK* task) : prefixes_(task), countries_(task) {}
   bool resolveCountry(LogRecord& record) override { return prefixes_.resolveCountry(record); }
   int bandOf(double megahertz) override { return prefixes_.bandOf(megahertz); }
   long findCounty(const char* state, const char* county) override {
     return prefixes_.findCounty(state, county);
   }
-  bool countryByPrefix(const char* prefix, LogRecord& record) override;
+  bool countryByPrefix(const char* prefix, LogRecord& record) override {
+    return countries_.find(prefix, record);
+  }
 
  private:
-  DB_TASK* task_;
   PrefixServices prefixes_;
+  CountryByPrefix countries_;
 };
 
 // One contact being read: the record, its error codes in the order found,

@@ -46,24 +46,6 @@ std::string contestName(int button, const std::string& other) {
   return {};
 }
 
-bool ForeignPrefixServices::countryByPrefix(const char* prefix, LogRecord& record) {
-  char key[sizeof CountryRecord::prefix] = {};
-  putField(key, prefix);
-  if (key[0] == '\0') return false;
-  CountryRecord country{};
-  dbSelect(1, task_);
-  const bool found = dbKeyFind(reffield::kCountryPrefix, key, task_, 1) == RECDB_OK &&
-                     dbRecordRead(&country, task_, 1) == RECDB_OK;
-  dbSelect(0, task_);
-  if (!found) return false;
-  ksbase::copyField(record.prefix, country.prefix);
-  ksbase::copyField(record.continent, country.continent);
-  ksbase::copyField(record.qth, country.name);
-  record.cqZone = static_cast<uint16_t>(country.cqZone);
-  record.ituZone = static_cast<uint16_t>(country.ituZone);
-  return record.prefix[0] != '\0';
-}
-
 namespace foreign {
 
 std::string_view trimmed(std::string_view text) {
