@@ -16,6 +16,10 @@
 #include "winlayer/host.h"
 
 namespace kcli {
+
+// The main program's answer to a message of the suite (0 for most).
+LRESULT mainWindowAnswer(UINT message);
+
 namespace {
 
 constexpr const char* kClass = KESTREL_MAIN_CLASS;
@@ -46,12 +50,7 @@ LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     default: break;
   }
   if (message < WM_USER) return DefWindowProc(window, message, wParam, lParam);
-  LRESULT answer = 0;
-  if (message == KM_TAG_SETTINGS) {
-    const int format =
-        static_cast<int>(GetPrivateProfileInt("Settings", "DateFormat", 0, "KESTREL.INI"));
-    answer = MAKELONG(format, utcOffset());
-  }
+  const LRESULT answer = mainWindowAnswer(message);
   std::printf("message %u wParam %lu lParam %ld -> %ld\n", message,
               static_cast<unsigned long>(wParam), static_cast<long>(lParam),
               static_cast<long>(answer));
@@ -59,6 +58,17 @@ LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (messagesLeft > 0 && --messagesLeft == 0) PostMessage(window, WM_CLOSE, 0, 0);
   return answer;
 }
+
+}  // namespace
+
+LRESULT mainWindowAnswer(UINT message) {
+  if (message != KM_TAG_SETTINGS) return 0;
+  const int format =
+      static_cast<int>(GetPrivateProfileInt("Settings", "DateFormat", 0, "KESTREL.INI"));
+  return MAKELONG(format, utcOffset());
+}
+
+namespace {
 
 bool parseNumber(const char* text, long long* value) {
   char* end = nullptr;
