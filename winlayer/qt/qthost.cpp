@@ -732,6 +732,8 @@ void QtHost::Impl::syncMenu(Mirror& m) {
   };
   if (bar != nullptr) describe(bar);
   if (signature == m.menuSignature && (bar == nullptr) == (m.menuBar == nullptr)) return;
+  // Not while a menu is open: it is rebuilt once the person is done with it.
+  if (QApplication::activePopupWidget() != nullptr) return;
   m.menuSignature = signature;
   if (bar == nullptr) {
     delete m.menuBar.data();
@@ -742,6 +744,7 @@ void QtHost::Impl::syncMenu(Mirror& m) {
     m.menuBar->setNativeMenuBar(false);
   }
   m.menuBar->clear();
+  for (QMenu* old : m.menuBar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) delete old;
   HWND h = m.handle;
   std::function<void(QMenu*, HMENU)> fill = [&](QMenu* into, HMENU menu) {
     const auto items = menuItems(menu);
@@ -789,7 +792,7 @@ void QtHost::Impl::syncMenu(Mirror& m) {
     // Opening it tells the program (WM_INITMENUPOPUP), which may grey or
     // check items first.
     const int at = static_cast<int>(position);
-    QObject::connect(popup, &QMenu::aboutToShow, [this, h, at, popup] {
+    QObject::connect(popup, &QMenu::aboutToShow, [h, at, popup] {
       if (!IsWindow(h)) return;
       const auto shown = openMenu(h, at);
       const auto actions = popup->actions();
@@ -803,8 +806,6 @@ void QtHost::Impl::syncMenu(Mirror& m) {
             action->setChecked(entry.checked);
           }
       }
-      Mirror* mirror = find(h);
-      if (mirror != nullptr) mirror->menuSignature.clear();  // read again after it closes
     });
   }
   m.menuBar->adjustSize();
