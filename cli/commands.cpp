@@ -75,11 +75,13 @@ const Command table[] = {
      "are empty when no country is found). Needs kestrel setup first.",
      runLookup},
     {"import",
-     "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--yes|--no] [--answer N=WORD] [--quiet]",
+     "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--columns NAME,...] "
+     "[--date-order mdy|dmy|ymd] [--yes|--no] [--answer N=WORD] [--quiet]",
      "import a file of another logger into a logbook, with error log and award value report",
-     "FORMAT is adif (the other formats, ascii ct dxbase dxlog dxdesktop easydx\n"
-     "hyperlog logmaster logplus logview secondop pakratt rtty, are not available\n"
-     "yet). LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
+     "FORMAT is adif, ascii, or the dBASE logs (.DBF) of DXLog (dxlog), DX Desktop\n"
+     "(dxdesktop), LogPlus! (logplus) and Q6QB 2nd Op (secondop); the other\n"
+     "formats, ct dxbase easydx hyperlog logmaster logview pakratt rtty, are not\n"
+     "available yet. LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
      "five companion files), made from the dictionary's skeletons when it is not\n"
      "there; --new makes it anew (an existing one is overwritten only when the\n"
      "question is answered yes).\n"
@@ -90,6 +92,15 @@ const Command table[] = {
      "--report   write the award value report (and offer to show it in $VISUAL,\n"
      "           $EDITOR, or Program/Editor of KESTREL.INI)\n"
      "--tag      tag every imported contact for labels (QSL sent today)\n"
+     "--columns  ascii: the columns of each line, in order, separated by commas\n"
+     "           (quote the list when a name has a blank): Call, Date, Time, Mode,\n"
+     "           Freq, RST Rcv, RST Sent, Power, Name, City, State, QTH, Grid,\n"
+     "           Remarks, QSL Sent, QSL Rcv, QSL Date, Prefix, CQ Zone, ITU Zone,\n"
+     "           Continent, Sat Id, DXCC, DXCC Mode, DXCC Band, CQ, CQ Mode, CQ Band,\n"
+     "           Sat, USCA, VUCC, WAS, WAS Mode, WAS Band, Band (any case). Lines\n"
+     "           starting with \";\" are comments; a field in double quotes may\n"
+     "           hold commas.\n"
+     "--date-order  ascii: the order of the date's numbers (default mdy)\n"
      "--yes, --no      answer every other question so (with --new, --yes also\n"
      "                 overwrites an existing logbook)\n"
      "--answer N=WORD  answer message N with yes, no, ok or cancel\n"

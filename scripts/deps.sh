@@ -12,6 +12,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libsqlite3-dev sqlite3 libcairo2-dev libpng-dev fonts-dejavu-core \
   hamradio-files clang libclang-rt-dev libssl-dev openssl inetutils-telnetd \
   qt6-base-dev xvfb x11-apps xdotool \
+  python3-dbf \
   >/dev/null
 # Node.js and npm run one export test against an independent ADIF reader.
 # A machine may already carry a Node.js build that bundles npm and conflicts
