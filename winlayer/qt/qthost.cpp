@@ -33,6 +33,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTextBrowser>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -540,6 +541,8 @@ Mirror* QtHost::Impl::ensure(HWND window) {
   if (Mirror* known = find(window)) return known;
   if (!IsWindow(window) || window == sink || className(window) == "kestrelqtkeystate")
     return nullptr;
+  // Widgets live on Qt's thread; windows of other threads are not shown.
+  if (QThread::currentThread() != QCoreApplication::instance()->thread()) return nullptr;
   const LONG_PTR style = GetWindowLongPtr(window, GWL_STYLE);
   const bool child = (style & WS_CHILD) != 0;
   HWND parent = GetParent(window);

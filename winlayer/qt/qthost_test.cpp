@@ -546,3 +546,12 @@ TEST_F(QtHostTest, DataTableShowsAHundredThousandRowsAndTheirDoubleClick) {
 }
 
 }  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under the leak checker: what Qt, its platform plugins and fontconfig keep
+// for the life of the process is theirs, not a leak of ours.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libQt6\nleak:libfontconfig\nleak:libglib\nleak:libxcb\nleak:libX11\n"
+         "leak:libdbus\nleak:libEGL\nleak:libGL\nleak:qt6/plugins\n";
+}
+#endif
