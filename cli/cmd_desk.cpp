@@ -4,8 +4,8 @@
 // from its menu on that logbook: the award detail windows and the grayline
 // map beside it, the import program in its place (the import program does
 // not run beside the main program, so the desk steps aside while it runs and
-// comes back when it ends). Programs not built yet stay greyed; hovering
-// them says so in the status line.
+// comes back when it ends). Programs it cannot start yet stay greyed;
+// hovering them says why in the status line.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -46,17 +46,17 @@ constexpr UINT kOpen = 1001, kClose = 1002, kExit = 1003, kImport = 1010, kBrows
 constexpr int kLogControl = 10, kStatusControl = 11;
 constexpr int kStatusHeight = 20;
 
-// The programs of the suite that are not built yet, and what their greyed
-// entries say.
+// The programs of the suite not yet started from here, and what their
+// greyed entries say.
 struct Missing {
   UINT id;
   const char* tip;
 };
 constexpr Missing kMissing[] = {
     {id::kBrowser, "The log browser is not built yet."},
-    {id::kCountryEditor, "The country editor is not built yet."},
-    {id::kIotaEditor, "The IOTA editor is not built yet."},
-    {id::kQslEditor, "The QSL manager editor is not built yet."},
+    {id::kCountryEditor, "The country editor is not on the desktop yet: kestrel country runs it."},
+    {id::kIotaEditor, "The IOTA editor is not on the desktop yet: kestrel iota runs it."},
+    {id::kQslEditor, "The QSL manager editor is not on the desktop yet: kestrel qslmgr runs it."},
 };
 
 struct DeskState {

@@ -23,6 +23,9 @@ int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
 int runDesk(std::span<char*> args);
+int runCountry(std::span<char*> args);
+int runIota(std::span<char*> args);
+int runQslmgr(std::span<char*> args);
 
 namespace {
 
@@ -220,6 +223,35 @@ const Command table[] = {
      "The window shows on the desktop (Qt) when WAYLAND_DISPLAY or DISPLAY is set,\n"
      "unless --console, --headless or KESTREL_UI=console|headless|qt says otherwise.",
      runDesk},
+    {"country", "find PREFIX | save FIELD=VALUE... | delete PREFIX | import FILE | export FILE | print PDF | list",
+     "edit the country database: find, save, delete, import, export, print, list",
+     "Runs the country editor (atlasw) on the COUNTRY database of the dictionary\n"
+     "directory. Fields: prefix, country, cont, latitude (D.MM and N or S),\n"
+     "longitude (D.MM and E or W), cq, itu, status (A or D), date (MM-DD-YY or\n"
+     "another form of the log), table (the other prefixes, comma-separated).\n"
+     "An import replaces the whole database, and is refused while another\n"
+     "program has the database open. A saved change counts in every program at\n"
+     "its next search. The editor's messages go to standard error.\n"
+     "--yes, --no, --answer N=WORD, --quiet as for every command that asks.",
+     runCountry},
+    {"iota", "find IOTA | save FIELD=VALUE... | delete IOTA | import FILE | export FILE | print PDF | list",
+     "edit the IOTA database of island groups: find, save, delete, import, export, print, list",
+     "Runs the IOTA editor (islesw) on the IOTA database: the country fields\n"
+     "(see kestrel help country) and iota (the reference, EU-005) and grp (the\n"
+     "group flag). Records are found by their IOTA reference. An import\n"
+     "replaces the whole database; empty references are stored as 00000 and\n"
+     "empty group flags as N.",
+     runIota},
+    {"qslmgr",
+     "CALL | find CALL | save FIELD=VALUE... | delete CALL | import FILE [--append] | export FILE | print PDF | list",
+     "edit the QSL manager database: who answers a station's QSL cards",
+     "Runs the QSL manager editor (ksqslmgr) on the QSLMGR database. Fields:\n"
+     "call, via (the manager's call), name, address1, address2, address3,\n"
+     "comment. An import replaces the whole database, or with --append adds the\n"
+     "calls it does not hold yet. kestrel setup fills it with a public list of\n"
+     "managers (see the README). A CALL alone starts the editor with that call\n"
+     "sign, as the main program does: its record is shown when there is one.",
+     runQslmgr},
 };
 
 }  // namespace
