@@ -1,8 +1,8 @@
 // kestrel desk: the suite's main window on a desktop. It is the window of
 // class "Kestrel4WClass" that the companions find (answering what kestrel
 // host answers), holds the open logbook, and starts the companion programs
-// from its menu on that logbook: the award detail windows and the grayline
-// map beside it, the import program in its place (the import program does
+// from its menu on that logbook: the log browser, the award detail windows
+// and the grayline map beside it, the import program in its place (the import program does
 // not run beside the main program, so the desk steps aside while it runs and
 // comes back when it ends). Programs it cannot start yet stay greyed;
 // hovering them says why in the status line.
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "browse/ksbrowse.h"
 #include "commands.h"
 #include "detail/ksdetail.h"
 #include "grayline/grayline.h"
@@ -27,9 +28,6 @@
 #endif
 
 namespace kcli {
-
-// What kestrel host answers (cmd_host.cpp).
-LRESULT mainWindowAnswer(UINT message);
 
 namespace {
 
@@ -53,7 +51,6 @@ struct Missing {
   const char* tip;
 };
 constexpr Missing kMissing[] = {
-    {id::kBrowser, "The log browser is not built yet."},
     {id::kCountryEditor, "The country editor is not on the desktop yet: kestrel country runs it."},
     {id::kIotaEditor, "The IOTA editor is not on the desktop yet: kestrel iota runs it."},
     {id::kQslEditor, "The QSL manager editor is not on the desktop yet: kestrel qslmgr runs it."},
@@ -161,7 +158,7 @@ void enableItems() {
   HMENU bar = GetMenu(desk.window);
   if (bar == nullptr) return;
   const UINT open = desk.logbook.empty() ? MF_GRAYED : MF_ENABLED;
-  for (UINT item : {id::kClose, id::kDxcc, id::kWas, id::kCq, id::kIota, id::kUsca})
+  for (UINT item : {id::kClose, id::kBrowser, id::kDxcc, id::kWas, id::kCq, id::kIota, id::kUsca})
     EnableMenuItem(bar, item, MF_BYCOMMAND | open);
   for (const Missing& missing : kMissing) EnableMenuItem(bar, missing.id, MF_BYCOMMAND | MF_GRAYED);
   DrawMenuBar(desk.window);
@@ -235,6 +232,15 @@ void command(UINT item) {
     case id::kCq:
     case id::kIota:
     case id::kUsca: showDetail(item); break;
+    case id::kBrowser:
+      if (desk.task == nullptr) break;
+      if (HWND browser = CreateBrowseWnd(8, 16); browser != nullptr) {
+        InitBrowser(0, desk.task);
+        appendLog("log browser shown");
+      } else {
+        MessageBox(desk.window, "The log browser cannot be made.", "Kestrel", MB_OK | MB_ICONERROR);
+      }
+      break;
     case id::kGrayline:
       if (HWND map = CreateGraylineWnd(nullptr, nullptr); map != nullptr) {
         InitGrayline(0);
@@ -263,7 +269,7 @@ void registerDeskMenu() {
          {"E&xit", id::kExit}}},
        {"&Programs",
         {{"&Import...", id::kImport},
-         {"Log &Browser", id::kBrowser, MF_GRAYED},
+         {"Log &Browser", id::kBrowser},
          {},
          {"&Award Details",
           {{"&DXCC", id::kDxcc}, {"&WAS", id::kWas}, {"&CQ Zones", id::kCq},
@@ -313,7 +319,7 @@ LRESULT CALLBACK deskProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   }
   if (message < WM_USER) return DefWindowProc(window, message, wParam, lParam);
   // The companions' messages to the main program.
-  const LRESULT answer = mainWindowAnswer(message);
+  const LRESULT answer = message == KM_TAG_SETTINGS ? tagSettingsAnswer() : 0;
   appendLog("message " + std::to_string(message) + " wParam " + std::to_string(wParam) +
             " lParam " + std::to_string(lParam) + " -> " + std::to_string(answer));
   return answer;
@@ -346,7 +352,8 @@ struct StartName {
   const char* name;
   UINT item;
 };
-constexpr StartName kStarts[] = {{"import", id::kImport}, {"dxcc", id::kDxcc}, {"was", id::kWas},
+constexpr StartName kStarts[] = {{"import", id::kImport}, {"browse", id::kBrowser},
+                                 {"dxcc", id::kDxcc}, {"was", id::kWas},
                                  {"cq", id::kCq},         {"iota", id::kIota}, {"usca", id::kUsca},
                                  {"grayline", id::kGrayline}};
 
@@ -411,7 +418,7 @@ int runDesk(std::span<char*> args) {
     DestroyAcceleratorTable(keys);
     status = static_cast<int>(msg.wParam);
     // The companions that read the logbook go with the main window.
-    for (const char* companion : {"DetailWClass", "GraylineWClass"})
+    for (const char* companion : {"DetailWClass", "GraylineWClass", "BrowseWClass"})
       while (HWND other = FindWindow(companion, nullptr)) {
         if (!DestroyWindow(other)) break;
       }

@@ -16,10 +16,6 @@
 #include "winlayer/host.h"
 
 namespace kcli {
-
-// The main program's answer to a message of the suite (0 for most).
-LRESULT mainWindowAnswer(UINT message);
-
 namespace {
 
 constexpr const char* kClass = KESTREL_MAIN_CLASS;
@@ -50,7 +46,8 @@ LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     default: break;
   }
   if (message < WM_USER) return DefWindowProc(window, message, wParam, lParam);
-  const LRESULT answer = mainWindowAnswer(message);
+  LRESULT answer = 0;
+  if (message == KM_TAG_SETTINGS) answer = tagSettingsAnswer();
   std::printf("message %u wParam %lu lParam %ld -> %ld\n", message,
               static_cast<unsigned long>(wParam), static_cast<long>(lParam),
               static_cast<long>(answer));
@@ -58,17 +55,6 @@ LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (messagesLeft > 0 && --messagesLeft == 0) PostMessage(window, WM_CLOSE, 0, 0);
   return answer;
 }
-
-}  // namespace
-
-LRESULT mainWindowAnswer(UINT message) {
-  if (message != KM_TAG_SETTINGS) return 0;
-  const int format =
-      static_cast<int>(GetPrivateProfileInt("Settings", "DateFormat", 0, "KESTREL.INI"));
-  return MAKELONG(format, utcOffset());
-}
-
-namespace {
 
 bool parseNumber(const char* text, long long* value) {
   char* end = nullptr;
@@ -106,6 +92,12 @@ int send(const Command& command, std::span<char*> args, bool post) {
 }
 
 }  // namespace
+
+long tagSettingsAnswer() {
+  const int format =
+      static_cast<int>(GetPrivateProfileInt("Settings", "DateFormat", 0, "KESTREL.INI"));
+  return MAKELONG(format, utcOffset());
+}
 
 int runHost(std::span<char*> args) {
   const Command& command = *findCommand("host");

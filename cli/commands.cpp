@@ -23,6 +23,7 @@ int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
 int runDesk(std::span<char*> args);
+int runBrowse(std::span<char*> args);
 int runCountry(std::span<char*> args);
 int runIota(std::span<char*> args);
 int runQslmgr(std::span<char*> args);
@@ -215,14 +216,42 @@ const Command table[] = {
      "Opens the main window (class Kestrel4WClass, answering the companions'\n"
      "messages as kestrel host does) on LOGBOOK, else the logbook opened last\n"
      "([Desk] Logbook in KESTREL.INI); File/Open Logbook chooses another. The\n"
-     "Programs menu starts the import program, the award detail windows and the\n"
-     "grayline map on the open logbook; the status line shows its name and\n"
-     "contact count. While the import program runs, the main window steps aside.\n"
-     "--start C  start companion C at once: import, dxcc, was, cq, iota, usca,\n"
-     "           grayline (may be given more than once)\n"
+     "Programs menu starts the import program, the log browser, the award detail\n"
+     "windows and the grayline map on the open logbook; the status line shows its\n"
+     "name and contact count. While the import program runs, the main window\n"
+     "steps aside.\n"
+     "--start C  start companion C at once: import, browse, dxcc, was, cq, iota,\n"
+     "           usca, grayline (may be given more than once)\n"
      "The window shows on the desktop (Qt) when WAYLAND_DISPLAY or DISPLAY is set,\n"
      "unless --console, --headless or KESTREL_UI=console|headless|qt says otherwise.",
      runDesk},
+    {"browse",
+     "LOGBOOK [--date FROM[,TO]] [--prefix P] [--zone Z] [--state S] [--band METRES] "
+     "[--mode WORD] [--qsl not-sent|sent-not-cfm|cfm|not-sent-cfm] [--exclude LIST] "
+     "[--sort band|call|zone|date|mode|prefix|state] [--save FILE] [--print PDF] [--tag]",
+     "list a logbook's contacts as the log browser does, by query, and save, print or tag them",
+     "Prints one line per contact: date, time, call, mode, band, RST sent and\n"
+     "received, country, QSL sent and received, prefix, CQ zone and state. Without\n"
+     "a query, every contact in date order; with one, the contacts that meet all\n"
+     "of its flags (criteria kept from an earlier run are not used):\n"
+     "--date     a day, or FROM,TO (MM-DD-YY, DD/MM/YY, YY.MM.DD or YYYY-MM-DD)\n"
+     "--prefix   a country prefix of the country database\n"
+     "--zone     a CQ zone 1-40;  --state  a US state\n"
+     "--band     160 ... 10, 6, 2, 220 ... 10000, 60, 4\n"
+     "--mode     AMT ASC CW FSK LSB PAC Phone PKT RTTY SAT SSB SSTV USB PSK MFSK\n"
+     "           (Phone, SSB and FSK take their families, SAT satellite contacts)\n"
+     "--qsl      not-sent, sent-not-cfm, cfm (received) or not-sent-cfm\n"
+     "--exclude  prefixes to leave out, comma separated (at most 100)\n"
+     "--sort     the browser's sort of the list\n"
+     "--save     the list as text with CR LF line ends (BROWSER.TXT's form)\n"
+     "--print    the list printed to a PDF file\n"
+     "--tag      tag the listed contacts for labels (QSL sent, today's QSL date)\n"
+     "--yes, --no, --quiet  answer the questions (an existing --save FILE is\n"
+     "           replaced unless --no) and show only questions and errors\n"
+     "Messages go to standard error. Exit status 1 when nothing is listed or a\n"
+     "file could not be written, 2 for a query the browser refuses. The query is\n"
+     "kept in KESTREL.INI as the browser keeps it. Needs kestrel setup first.",
+     runBrowse},
     {"country", "find PREFIX | save FIELD=VALUE... | delete PREFIX | import FILE | export FILE | print PDF | list",
      "edit the country database: find, save, delete, import, export, print, list",
      "Runs the country editor (atlasw) on the COUNTRY database of the dictionary\n"

@@ -90,12 +90,13 @@ def offscreen():
         expect("a companion not built is a usage error", bad.returncode == 2, bad.stderr)
 
         log1 = os.path.join(home, "LOG1")
-        desk = Desk([log1, "--start", "dxcc", "--start", "grayline"], env)
+        desk = Desk([log1, "--start", "dxcc", "--start", "grayline", "--start", "browse"], env)
         expect("desk ready", desk.wait_for("main logbook window ready"), desk.lines)
         expect("logbook opened with its count", desk.wait_for(f"logbook {log1}: 59 contacts"),
                desk.lines)
         expect("detail window started", desk.wait_for("award details shown"), desk.lines)
         expect("grayline started", desk.wait_for("grayline map shown"), desk.lines)
+        expect("browser started", desk.wait_for("log browser shown"), desk.lines)
         # Another program finds the main window by its class and is answered.
         sent = subprocess.run([kestrel, "host", "--send", "1101"], env=env, capture_output=True,
                               text=True)
