@@ -164,7 +164,7 @@ def on_x_server():
             env["DISPLAY"] = f":{number}"
             # No flag: a display is there, so the desk takes the desktop host.
             log1, log2 = os.path.join(home, "LOG1"), os.path.join(home, "LOG2")
-            desk = Desk([log1, "--start", "grayline", "--start", "dxcc"], env)
+            desk = Desk([log1, "--start", "grayline", "--start", "browse", "--start", "dxcc"], env)
             expect("desk ready", desk.wait_for("main logbook window ready"), desk.lines)
             expect("detail window started", desk.wait_for("award details shown"), desk.lines)
             time.sleep(1.0)
