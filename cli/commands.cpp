@@ -80,12 +80,14 @@ const Command table[] = {
      runLookup},
     {"import",
      "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--columns NAME,...] "
-     "[--date-order mdy|dmy|ymd] [--yes|--no] [--answer N=WORD] [--quiet]",
+     "[--date-order mdy|dmy|ymd] [--contest NAME|--other TEXT] [--power P] [--yes|--no] "
+     "[--answer N=WORD] [--quiet]",
      "import a file of another logger into a logbook, with error log and award value report",
-     "FORMAT is adif, ascii, or the dBASE logs (.DBF) of DXLog (dxlog), DX Desktop\n"
-     "(dxdesktop), LogPlus! (logplus) and Q6QB 2nd Op (secondop); the other\n"
-     "formats, ct dxbase easydx hyperlog logmaster logview pakratt rtty, are not\n"
-     "available yet. LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
+     "FORMAT is adif, ascii, the dBASE logs (.DBF) of DXLog (dxlog), DX Desktop\n"
+     "(dxdesktop), LogPlus! (logplus) and Q6QB 2nd Op (secondop), or CT results\n"
+     "(ct), DXBase (dxbase), Easy-DX (easydx), HyperLog (hyperlog), LogMaster\n"
+     "(logmaster), Log View (logview), PakRatt (pakratt), RTTY by Q1QA (rtty).\n"
+     "LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
      "five companion files), made from the dictionary's skeletons when it is not\n"
      "there; --new makes it anew (an existing one is overwritten only when the\n"
      "question is answered yes).\n"
@@ -104,11 +106,16 @@ const Command table[] = {
      "           Sat, USCA, VUCC, WAS, WAS Mode, WAS Band, Band (any case). Lines\n"
      "           starting with \";\" are comments; a field in double quotes may\n"
      "           hold commas.\n"
-     "--date-order  ascii: the order of the date's numbers (default mdy)\n"
+     "--date-order  ascii, hyperlog: the order of the date's numbers (default mdy)\n"
      "--yes, --no      answer every other question so (with --new, --yes also\n"
      "                 overwrites an existing logbook)\n"
      "--answer N=WORD  answer message N with yes, no, ok or cancel\n"
      "--quiet          show only questions and errors\n"
+     "--contest NAME   ct: the contest (cqww-cw, cqww-ssb, ss-cw, ss-ssb, arrldx-cw,\n"
+     "                 arrldx-ssb, fieldday, vhf, wae-cw, wae-ssb, wpx-cw, wpx-ssb,\n"
+     "                 arrl160, arrl10, dxpedition); default cqww-cw\n"
+     "--other TEXT     ct: a contest not in that list, by its name\n"
+     "--power P        ct, rtty: the contest power (default Settings/PowerLevel)\n"
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
