@@ -22,6 +22,7 @@ int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
+int runDesk(std::span<char*> args);
 int runBrowse(std::span<char*> args);
 int runCountry(std::span<char*> args);
 int runIota(std::span<char*> args);
@@ -217,6 +218,20 @@ const Command table[] = {
      "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
      "found or the data set cannot be used.",
      runKit},
+    {"desk", "[LOGBOOK] [--start COMPANION]... [--qt|--console|--headless]",
+     "the suite's main window on a desktop, starting every companion program",
+     "Opens the main window (class Kestrel4WClass, answering the companions'\n"
+     "messages as kestrel host does) on LOGBOOK, else the logbook opened last\n"
+     "([Desk] Logbook in KESTREL.INI); File/Open Logbook chooses another. The\n"
+     "Programs menu starts the import program, the log browser, the award detail\n"
+     "windows and the grayline map on the open logbook; the status line shows its\n"
+     "name and contact count. While the import program runs, the main window\n"
+     "steps aside.\n"
+     "--start C  start companion C at once: import, browse, dxcc, was, cq, iota,\n"
+     "           usca, grayline (may be given more than once)\n"
+     "The window shows on the desktop (Qt) when WAYLAND_DISPLAY or DISPLAY is set,\n"
+     "unless --console, --headless or KESTREL_UI=console|headless|qt says otherwise.",
+     runDesk},
     {"browse",
      "LOGBOOK [--date FROM[,TO]] [--prefix P] [--zone Z] [--state S] [--band METRES] "
      "[--mode WORD] [--qsl not-sent|sent-not-cfm|cfm|not-sent-cfm] [--exclude LIST] "
