@@ -6,6 +6,10 @@
 // not run beside the main program, so the desk steps aside while it runs and
 // comes back when it ends). Programs it cannot start yet stay greyed;
 // hovering them says why in the status line.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -21,11 +25,9 @@
 #include "recdb/recdb.h"
 #include "schema/logschema.h"
 #include "schema/mainwindow.h"
+#include "uihost.h"
 #include "winlayer/host.h"
 #include "winlayer/winlayer.h"
-#ifdef KESTREL_HAVE_QT
-#include "winlayer/qt/qthost.h"
-#endif
 
 namespace kcli {
 
@@ -44,16 +46,18 @@ constexpr UINT kOpen = 1001, kClose = 1002, kExit = 1003, kImport = 1010, kBrows
 constexpr int kLogControl = 10, kStatusControl = 11;
 constexpr int kStatusHeight = 20;
 
-// The programs of the suite not yet started from here, and what their
-// greyed entries say.
-struct Missing {
+// The reference database editors are programs of their own: the desk
+// starts each in a process of its own, on the desktop (elsewhere they run
+// one command at a time, from a shell).
+struct EditorProgram {
   UINT id;
-  const char* tip;
+  const char* command;  // of kestrel
+  const char* name;
 };
-constexpr Missing kMissing[] = {
-    {id::kCountryEditor, "The country editor is not on the desktop yet: kestrel country runs it."},
-    {id::kIotaEditor, "The IOTA editor is not on the desktop yet: kestrel iota runs it."},
-    {id::kQslEditor, "The QSL manager editor is not on the desktop yet: kestrel qslmgr runs it."},
+constexpr EditorProgram kEditors[] = {
+    {id::kCountryEditor, "country", "country editor"},
+    {id::kIotaEditor, "iota", "IOTA editor"},
+    {id::kQslEditor, "qslmgr", "QSL manager editor"},
 };
 
 struct DeskState {
@@ -65,6 +69,8 @@ struct DeskState {
   long contacts = 0;
   bool importNext = false;  // the desk steps aside for the import program
   std::vector<UINT> startQueue;  // menu commands given with --start
+  bool onDesktop = false;         // the editors can be started
+  std::vector<pid_t> editors;     // started, not yet seen to end
 };
 DeskState desk;
 
@@ -160,7 +166,8 @@ void enableItems() {
   const UINT open = desk.logbook.empty() ? MF_GRAYED : MF_ENABLED;
   for (UINT item : {id::kClose, id::kBrowser, id::kDxcc, id::kWas, id::kCq, id::kIota, id::kUsca})
     EnableMenuItem(bar, item, MF_BYCOMMAND | open);
-  for (const Missing& missing : kMissing) EnableMenuItem(bar, missing.id, MF_BYCOMMAND | MF_GRAYED);
+  for (const EditorProgram& editor : kEditors)
+    EnableMenuItem(bar, editor.id, MF_BYCOMMAND | (desk.onDesktop ? MF_ENABLED : MF_GRAYED));
   DrawMenuBar(desk.window);
   std::string title = "Kestrel";
   if (!desk.logbook.empty()) title += " - " + desk.logbook;
@@ -210,6 +217,24 @@ void showDetail(UINT command) {
   appendLog(std::string("award details ") + (done ? "shown" : "cancelled"));
 }
 
+void startEditorProgram(const EditorProgram& editor) {
+  // Editors that have ended are reaped as others start.
+  std::erase_if(desk.editors, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+  char self[4096] = {};
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string program = length > 0 ? std::string(self, static_cast<size_t>(length)) : "kestrel";
+  std::string command = editor.command, flag = "--qt";
+  char* argv[] = {program.data(), command.data(), flag.data(), nullptr};
+  pid_t pid = 0;
+  if (length <= 0 || posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+    MessageBox(desk.window, (std::string("The ") + editor.name + " cannot be started.").c_str(),
+               "Kestrel", MB_OK | MB_ICONERROR);
+    return;
+  }
+  desk.editors.push_back(pid);
+  appendLog(std::string(editor.name) + " started (process " + std::to_string(pid) + ")");
+}
+
 void command(UINT item) {
   switch (item) {
     case id::kOpen:
@@ -254,8 +279,8 @@ void command(UINT item) {
                  "About Kestrel", MB_OK | MB_ICONINFORMATION);
       break;
     default:
-      for (const Missing& missing : kMissing)
-        if (missing.id == item) MessageBox(desk.window, missing.tip, "Kestrel", MB_OK | MB_ICONINFORMATION);
+      for (const EditorProgram& editor : kEditors)
+        if (editor.id == item) startEditorProgram(editor);
       break;
   }
 }
@@ -276,9 +301,9 @@ void registerDeskMenu() {
            {"&IOTA", id::kIota}, {"&USA Counties", id::kUsca}}},
          {"&Grayline Map", id::kGrayline},
          {},
-         {"C&ountry Editor", id::kCountryEditor, MF_GRAYED},
-         {"IOTA &Editor", id::kIotaEditor, MF_GRAYED},
-         {"&QSL Manager Editor", id::kQslEditor, MF_GRAYED}}},
+         {"C&ountry Editor", id::kCountryEditor},
+         {"IOTA &Editor", id::kIotaEditor},
+         {"&QSL Manager Editor", id::kQslEditor}}},
        {"&Help", {{"&About Kestrel...", id::kAbout}}}});
   kswin::registerAccelerators(kDeskMenu, {{FVIRTKEY | FCONTROL, 'O', static_cast<WORD>(id::kOpen)}});
 }
@@ -304,8 +329,10 @@ LRESULT CALLBACK deskProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_MENUSELECT: {
       const UINT item = LOWORD(wParam);
       std::string tip;
-      for (const Missing& missing : kMissing)
-        if (missing.id == item) tip = missing.tip;
+      for (const EditorProgram& editor : kEditors)
+        if (editor.id == item && !desk.onDesktop)
+          tip = std::string("The ") + editor.name + " opens on a desktop; from a shell: kestrel " +
+                editor.command;
       showStatus(tip);
       return 0;
     }
@@ -355,7 +382,8 @@ struct StartName {
 constexpr StartName kStarts[] = {{"import", id::kImport}, {"browse", id::kBrowser},
                                  {"dxcc", id::kDxcc}, {"was", id::kWas},
                                  {"cq", id::kCq},         {"iota", id::kIota}, {"usca", id::kUsca},
-                                 {"grayline", id::kGrayline}};
+                                 {"grayline", id::kGrayline}, {"country", id::kCountryEditor},
+                                 {"iota-editor", id::kIotaEditor}, {"qslmgr", id::kQslEditor}};
 
 }  // namespace
 
@@ -384,15 +412,8 @@ int runDesk(std::span<char*> args) {
     }
   }
 
-  std::unique_ptr<kswin::UiHost> host;
-#ifdef KESTREL_HAVE_QT
-  if (kind == kswin::UiKind::qt) host = std::make_unique<kswin::QtHost>();
-#else
-  if (kind == kswin::UiKind::qt)
-    std::fprintf(stderr, "kestrel desk: built without Qt; the desk runs on the console\n");
-#endif
-  if (!host && kind == kswin::UiKind::headless) host = std::make_unique<kswin::HeadlessHost>();
-  if (!host) host = std::make_unique<kswin::ConsoleHost>(stderr, stdin);
+  const std::unique_ptr<kswin::UiHost> host = makeUiHost(kind, "desk");
+  desk.onDesktop = kind == kswin::UiKind::qt && haveDesktopHost();
   kswin::ScopedHost scoped(*host);
   registerDeskMenu();
 

@@ -90,13 +90,34 @@ def offscreen():
         expect("a companion not built is a usage error", bad.returncode == 2, bad.stderr)
 
         log1 = os.path.join(home, "LOG1")
-        desk = Desk([log1, "--start", "dxcc", "--start", "grayline", "--start", "browse"], env)
+        desk = Desk([log1, "--start", "dxcc", "--start", "grayline", "--start", "browse",
+                     "--start", "country"], env)
         expect("desk ready", desk.wait_for("main logbook window ready"), desk.lines)
         expect("logbook opened with its count", desk.wait_for(f"logbook {log1}: 59 contacts"),
                desk.lines)
         expect("detail window started", desk.wait_for("award details shown"), desk.lines)
         expect("grayline started", desk.wait_for("grayline map shown"), desk.lines)
         expect("browser started", desk.wait_for("log browser shown"), desk.lines)
+        # The country editor is a program of its own, in a window of its own:
+        # still running a moment later, not ended with a usage error.
+        expect("country editor started", desk.wait_for("country editor started (process "),
+               desk.lines)
+        started = [line for line in desk.lines if "country editor started (process " in line]
+        if started:
+            pid = int(started[0].rsplit(" ", 1)[1].rstrip(")"))
+            time.sleep(1.5)
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    words = f.read().split(b"\0")
+            except OSError:
+                words = []
+            expect("country editor running in its window", b"country" in words and b"--qt" in words,
+                   words)
+            try:
+                os.kill(pid, signal.SIGTERM)
+                os.waitpid(pid, 0)
+            except (OSError, ChildProcessError):
+                pass
         # Another program finds the main window by its class and is answered.
         sent = subprocess.run([kestrel, "host", "--send", "1101"], env=env, capture_output=True,
                               text=True)

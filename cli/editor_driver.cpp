@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "console_flags.h"
+#include "uihost.h"
 #include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
@@ -93,6 +95,7 @@ int runEditorCommand(const Command& self, const kseditor::Kind& kind,
                      const char* (*messageText)(int), std::span<char*> given) {
   kswin::ConsoleHost host(stderr, stdin);
   std::vector<char*> args(given.begin(), given.end());
+  const kswin::UiKind ui = kswin::chooseUi(args);
   std::string problem;
   if (!takeConsoleFlags(args, host, messageText, &problem)) return usageError(self, problem.c_str());
   Action action;
@@ -111,16 +114,25 @@ int runEditorCommand(const Command& self, const kseditor::Kind& kind,
     std::size_t words;  // 0: any number, at least one
   } kActions[] = {{"find", 1}, {"save", 0}, {"delete", 1}, {"import", 1},
                   {"export", 1}, {"print", 1}, {"list", 99}};
+  const auto isAction = [&](const std::string& name) {
+    for (const auto& a : kActions)
+      if (name == a.name) return true;
+    return false;
+  };
+  // On a desktop, without an action: the editor in a window of its own,
+  // until the user closes it ("ksqslmgr CALL" looks the call up first).
+  if (ui == kswin::UiKind::qt && haveDesktopHost() && action.words.empty() &&
+      (action.name.empty() || (kseditor::hasDataTable(kind) && !isAction(action.name)))) {
+    const std::unique_ptr<kswin::UiHost> desktop = makeUiHost(ui, self.name);
+    kswin::ScopedHost scoped(*desktop);
+    if (kseditor::startEditor(kind, action.name) == nullptr) return kFailed;
+    return kseditor::runEditor() == 0 ? kOk : kFailed;
+  }
   // "ksqslmgr CALL": the editor started with a call sign on its command
   // line, which it looks up silently.
   if (kseditor::hasDataTable(kind) && !action.name.empty() && action.words.empty() &&
       action.name.find('=') == std::string::npos) {
-    const bool isAction = [&] {
-      for (const auto& a : kActions)
-        if (action.name == a.name) return true;
-      return false;
-    }();
-    if (!isAction) {
+    if (!isAction(action.name)) {
       kswin::ScopedHost scoped(host);
       HWND window = kseditor::startEditor(kind, action.name);
       if (window == nullptr) return kFailed;
