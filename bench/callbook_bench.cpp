@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "callbook/cbx32.h"
-#include "tools/cbxwrite.h"
+#include "callbook/cbxwrite.h"
 
 namespace {
 
@@ -24,16 +24,16 @@ struct DataSet {
   DataSet() {
     std::string pattern = (std::filesystem::temp_directory_path() / "cbxbench-XXXXXX").string();
     root = ::mkdtemp(pattern.data());
-    kstools::GeneratedCallbook book =
-        kstools::generateCallbook(500000, 11, "/usr/share/hamradio-files/MASTER.SCP");
+    kscbx::writer::GeneratedCallbook book =
+        kscbx::writer::generateCallbook(500000, 11, "/usr/share/hamradio-files/MASTER.SCP");
     std::string error;
-    if (!kstools::writeCallbook(root, book.records, book.crossReferences, book.emails, {}, &error)) {
+    if (!kscbx::writer::writeCallbook(root, book.records, book.crossReferences, book.emails, {}, &error)) {
       std::fprintf(stderr, "%s\n", error.c_str());
       std::exit(1);
     }
     for (size_t i = 0; i < book.records.size(); i += 499) calls.push_back(book.records[i].call);
     std::vector<std::string> zips;
-    for (const kstools::CallbookRecord& r : book.records) zips.push_back(r.zip);
+    for (const kscbx::writer::CallbookRecord& r : book.records) zips.push_back(r.zip);
     std::sort(zips.begin(), zips.end());
     zipLow = zips[200000];
     zipHigh = zips[209999];

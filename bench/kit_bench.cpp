@@ -18,7 +18,7 @@
 
 #include "kit.h"
 #include "kitlookup/kitapi32.h"
-#include "tools/kitwriter.h"
+#include "tools/kitinvent.h"
 #include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
@@ -34,12 +34,12 @@ struct Fixture {
     // what it would in a real installation and no search of /tmp.
     directory = "/tmp/KITBENCH" + std::to_string(::getpid());
     std::filesystem::create_directories(directory);
-    kstools::KitDataSet set;
+    kitapi::writer::KitDataSet set;
     if (!kstools::inventKitDataSet("/usr/share/hamradio-files/MASTER.SCP", 0, set)) {
       std::fprintf(stderr, "kit_bench: MASTER.SCP missing (Debian hamradio-files)\n");
       std::exit(1);
     }
-    const std::string problem = kstools::writeKitDataSet(directory, set);
+    const std::string problem = kitapi::writer::writeKitDataSet(directory, set);
     if (!problem.empty()) {
       std::fprintf(stderr, "kit_bench: %s\n", problem.c_str());
       std::exit(1);

@@ -18,8 +18,8 @@ namespace {
 using testing::Drive;
 using testing::holder;
 
-kstools::CallbookRecord smith() {
-  kstools::CallbookRecord r = holder("W1AW", "SMITH", "JOHN Q", "CT", "NEWINGTON", "06111",
+kscbx::writer::CallbookRecord smith() {
+  kscbx::writer::CallbookRecord r = holder("W1AW", "SMITH", "JOHN Q", "CT", "NEWINGTON", "06111",
                                      "225 MAIN ST, APT 4");
   r.born = "96060";
   r.issued = "97060";
@@ -69,14 +69,14 @@ TEST(Layouts, SixFormatsOfOneRecord) {
 
 TEST(Layouts, NamesCitiesClubsAndShortCalls) {
   Drive drive;
-  kstools::CallbookRecord plain = holder("KA1ABC", "JONES", "JOHN", "", "NEWINGTON", "06111");
+  kscbx::writer::CallbookRecord plain = holder("KA1ABC", "JONES", "JOHN", "", "NEWINGTON", "06111");
   plain.licenceClass = "";
   plain.born = plain.issued = plain.expires = "";
-  kstools::CallbookRecord club = holder("W1XX", "NEWINGTON RADIO CLUB", "");
+  kscbx::writer::CallbookRecord club = holder("W1XX", "NEWINGTON RADIO CLUB", "");
   club.licenceClass = "C";
   club.previousCall = "W1AW";
   club.previousClass = "E";
-  kstools::CallbookRecord odd = holder("N1X", "ODD", "A", "CT", "X", "1");
+  kscbx::writer::CallbookRecord odd = holder("N1X", "ODD", "A", "CT", "X", "1");
   odd.licenceClass = "Z9";
   ASSERT_TRUE(drive.write({plain, club, odd}));
   char out[kTextSize];
@@ -189,7 +189,7 @@ TEST(FixBuffer, CutsBeforeTheLastTwoLines) {
 
 TEST(Email, PlainAddressFileByBinarySearch) {
   Drive drive;
-  std::vector<kstools::CallbookEmail> emails;
+  std::vector<kscbx::writer::CallbookEmail> emails;
   for (int i = 0; i < 700; ++i) {  // more records than eighteen probes reach
     const std::string call = "K" + std::to_string(i % 10) + static_cast<char>('A' + i / 260) +
                              static_cast<char>('A' + i / 10 % 26);
@@ -199,7 +199,7 @@ TEST(Email, PlainAddressFileByBinarySearch) {
   ASSERT_TRUE(drive.write({smith()}, {}, emails));
   ASSERT_EQ(CBXInit("Q"), 'Q');
   char out[300];
-  for (const kstools::CallbookEmail& e : emails) {
+  for (const kscbx::writer::CallbookEmail& e : emails) {
     if (e.call == "W1AW") continue;
     std::memset(out, 'x', sizeof out);
     ASSERT_EQ(CBXGetEmail(e.call.c_str(), out, 256), static_cast<int>(e.address.size())) << e.call;

@@ -49,7 +49,7 @@ TEST(CallsignKey, CompareLayoutAndLength) {
   EXPECT_EQ(callsignKey("ABCD", key), 3);
   EXPECT_EQ(std::string(key, 3), "ABC");
   char compare[6];
-  rearrange(kstools::callbookStoredKey("KA1ABC").c_str(), compare);
+  rearrange(kscbx::writer::callbookStoredKey("KA1ABC").c_str(), compare);
   EXPECT_EQ(std::string(compare, 6), "ABC1KA");
 }
 
@@ -58,7 +58,7 @@ TEST(DataSet, FoundOnTheFirstDriveThatHoldsIt) {
   char out[kTextSize];
   EXPECT_EQ(CBXInit("C:\\"), 0);
   EXPECT_EQ(CBXSearch(1, "W1AW", nullptr, nullptr, out, 4), -1);
-  kstools::CallbookOptions options;
+  kscbx::writer::CallbookOptions options;
   options.upperCaseNames = true;  // CALLBK\CALLBKC.IDX matched without regard to case
   ASSERT_TRUE(drive.write({holder("W1AW", "HIRAM", "PERCY")}, {}, {}, options));
   EXPECT_EQ(CBXInit("R:"), 0);  // the drives after Q do not hold it
@@ -85,20 +85,20 @@ class EveryHolder : public ::testing::TestWithParam<Layout> {};
 TEST_P(EveryHolder, IsFoundByCallNameAndZip) {
   Drive drive;
   const Layout layout = GetParam();
-  kstools::GeneratedCallbook book = kstools::generateCallbook(layout.count, 7, "/nonexistent");
-  kstools::CallbookOptions options;
+  kscbx::writer::GeneratedCallbook book = kscbx::writer::generateCallbook(layout.count, 7, "/nonexistent");
+  kscbx::writer::CallbookOptions options;
   options.blockSize = layout.blockSize;
   options.crlf = layout.crlf;
   ASSERT_TRUE(drive.write(book.records, book.crossReferences, {}, options));
 
-  for (const kstools::CallbookRecord& r : book.records)
+  for (const kscbx::writer::CallbookRecord& r : book.records)
     ASSERT_EQ(callOf(search(1, r.call.c_str())), r.call);
-  for (const kstools::CallbookCrossReference& x : book.crossReferences)
+  for (const kscbx::writer::CallbookCrossReference& x : book.crossReferences)
     ASSERT_EQ(callOf(search(1, x.call.c_str())), x.listedUnder) << x.call;
 
   std::map<std::string, std::string> firstByName, firstByZip;
-  std::vector<const kstools::CallbookRecord*> sorted;
-  for (const kstools::CallbookRecord& r : book.records) sorted.push_back(&r);
+  std::vector<const kscbx::writer::CallbookRecord*> sorted;
+  for (const kscbx::writer::CallbookRecord& r : book.records) sorted.push_back(&r);
   std::sort(sorted.begin(), sorted.end(), [](auto* a, auto* b) {
     return std::tie(a->lastName, a->firstName, a->call) < std::tie(b->lastName, b->firstName, b->call);
   });
@@ -159,8 +159,8 @@ TEST(NameSearch, OneLineThatSortsAfterIsPassedOnce) {
 }
 
 // 250 SMITHs among other names, in blocks of 256 bytes.
-std::vector<kstools::CallbookRecord> smiths() {
-  std::vector<kstools::CallbookRecord> records = {holder("K1AA", "SMALL", "AL"),
+std::vector<kscbx::writer::CallbookRecord> smiths() {
+  std::vector<kscbx::writer::CallbookRecord> records = {holder("K1AA", "SMALL", "AL"),
                                                   holder("K1AB", "SMYTHE", "BO"),
                                                   holder("K1AC", "JONES", "CY")};
   for (int i = 0; i < 250; ++i) {
@@ -174,7 +174,7 @@ std::vector<kstools::CallbookRecord> smiths() {
 
 TEST(NameSearch, WildcardHoldsForOneSearchAndFirstNamesNarrow) {
   Drive drive;
-  kstools::CallbookOptions options;
+  kscbx::writer::CallbookOptions options;
   options.blockSize = 256;
   ASSERT_TRUE(drive.write(smiths(), {}, {}, options));
   EXPECT_EQ(callOf(search(2, "sm*")), "K1AA");  // SMALL, the first beginning with SM
@@ -187,7 +187,7 @@ TEST(NameSearch, WildcardHoldsForOneSearchAndFirstNamesNarrow) {
 
 TEST(Count, StepsOfAHundredLinesThenBackToTheFirstMatch) {
   Drive drive;
-  kstools::CallbookOptions options;
+  kscbx::writer::CallbookOptions options;
   options.blockSize = 256;
   ASSERT_TRUE(drive.write(smiths(), {}, {}, options));
   const std::string first = search(2, "SMITH");
@@ -228,7 +228,7 @@ TEST(ZipSearch, RangesAndReversedRanges) {
 
 TEST(CitySearch, StateCityAndStreet) {
   Drive drive;
-  std::vector<kstools::CallbookRecord> records;
+  std::vector<kscbx::writer::CallbookRecord> records;
   for (int i = 0; i < 30; ++i)
     records.push_back(holder("K1H" + std::string(1, static_cast<char>('A' + i % 26)) +
                                  std::string(1, static_cast<char>('A' + i / 26)),
@@ -239,7 +239,7 @@ TEST(CitySearch, StateCityAndStreet) {
                              "N", "", "CT", "NEWINGTON", "06111", std::to_string(10 + i) + " ELM ST"));
   records.push_back(holder("W1AW", "HIRAM", "PERCY", "CT", "NEWINGTON", "06111", "9 MAIN ST"));
   records.push_back(holder("K1ZZ", "Z", "", "MA", "BOSTON", "02101", "9 MAIN ST"));
-  kstools::CallbookOptions options;
+  kscbx::writer::CallbookOptions options;
   options.blockSize = 256;
   ASSERT_TRUE(drive.write(records, {}, {}, options));
 
@@ -262,9 +262,9 @@ TEST(CitySearch, StateCityAndStreet) {
 // is read, forward one by one and back again.
 TEST(Browse, ForwardAndBackRecordByRecord) {
   Drive drive;
-  std::vector<kstools::CallbookRecord> records;
+  std::vector<kscbx::writer::CallbookRecord> records;
   for (int i = 0; i < 40; ++i) {
-    kstools::CallbookRecord r = holder("K3" + std::string(1, static_cast<char>('A' + i % 26)) +
+    kscbx::writer::CallbookRecord r = holder("K3" + std::string(1, static_cast<char>('A' + i % 26)) +
                                            std::string(1, static_cast<char>('A' + i / 26)),
                                        "N" + std::to_string(100 + i), "");
     r.field2 = std::string(static_cast<size_t>(i * 37 % 300), 'X');
@@ -301,7 +301,7 @@ TEST(Browse, ForwardAndBackRecordByRecord) {
 
 TEST(Browse, PagesJumpsAndInfo) {
   Drive drive;
-  std::vector<kstools::CallbookRecord> records;
+  std::vector<kscbx::writer::CallbookRecord> records;
   for (int i = 0; i < 600; ++i)
     records.push_back(holder("K4" + std::string(1, static_cast<char>('A' + i % 26)) +
                                  std::string(1, static_cast<char>('A' + i / 26 % 26)),

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "internal.h"
-#include "tools/cbxwrite.h"
+#include "cbxwrite.h"
+#include "testing/tempdir.h"
 #include "winlayer/host.h"
 
 namespace kscbx::testing {
@@ -21,17 +22,13 @@ namespace kscbx::testing {
 // loaded; both undone at the end.
 class Drive {
  public:
-  Drive() : scoped_(host_) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cbx-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+  Drive() : scoped_(host_), path_(root_.path()) {
     ::setenv("KESTREL_DRIVE_Q", path_.c_str(), 1);
     resetSession();
   }
   ~Drive() {
     resetSession();
     ::unsetenv("KESTREL_DRIVE_Q");
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
   }
   Drive(const Drive&) = delete;
   Drive& operator=(const Drive&) = delete;
@@ -40,12 +37,12 @@ class Drive {
   std::string file(const std::string& name) const { return path_ + "/callbk/" + name; }
   kswin::HeadlessHost& host() { return host_; }
 
-  bool write(const std::vector<kstools::CallbookRecord>& records,
-             const std::vector<kstools::CallbookCrossReference>& crossReferences = {},
-             const std::vector<kstools::CallbookEmail>& emails = {},
-             const kstools::CallbookOptions& options = {}) {
+  bool write(const std::vector<kscbx::writer::CallbookRecord>& records,
+             const std::vector<kscbx::writer::CallbookCrossReference>& crossReferences = {},
+             const std::vector<kscbx::writer::CallbookEmail>& emails = {},
+             const kscbx::writer::CallbookOptions& options = {}) {
     std::string error;
-    return kstools::writeCallbook(path_, records, crossReferences, emails, options, &error);
+    return kscbx::writer::writeCallbook(path_, records, crossReferences, emails, options, &error);
   }
 
   void overwrite(const std::string& name, const std::string& bytes) {
@@ -56,15 +53,16 @@ class Drive {
  private:
   kswin::HeadlessHost host_;
   kswin::ScopedHost scoped_;
+  kstest::TempDir root_;
   std::string path_;
 };
 
 // A holder with the fields the tests look at; the rest made up.
-inline kstools::CallbookRecord holder(std::string call, std::string last, std::string first,
+inline kscbx::writer::CallbookRecord holder(std::string call, std::string last, std::string first,
                                       std::string state = "CT", std::string city = "HARTFORD",
                                       std::string zip = "06101",
                                       std::string street = "1 MAIN ST") {
-  kstools::CallbookRecord r;
+  kscbx::writer::CallbookRecord r;
   r.call = std::move(call);
   r.lastName = std::move(last);
   r.firstName = std::move(first);

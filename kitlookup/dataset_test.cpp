@@ -10,7 +10,7 @@ class DataSetTest : public KitTest {
   // A set whose W1AW holder's last name says where it was found.
   void writeMarked(const std::string& where, const std::string& mark) {
     std::filesystem::create_directories(where);
-    kstools::KitDataSet set = smallSet();
+    kitapi::writer::KitDataSet set = smallSet();
     set.us[0].lastName = mark;
     write(set, where);
   }
@@ -125,7 +125,7 @@ TEST_F(DataSetTest, Versions) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.box);
     resetModule();
-    kstools::KitDataSet set = smallSet();
+    kitapi::writer::KitDataSet set = smallSet();
     set.version = c.us;
     set.veVersion = c.ve;
     write(set);
@@ -134,7 +134,7 @@ TEST_F(DataSetTest, Versions) {
   }
   for (int version : {1, 2}) {
     resetModule();
-    kstools::KitDataSet set = smallSet();
+    kitapi::writer::KitDataSet set = smallSet();
     set.version = set.veVersion = version;
     write(set);
     EXPECT_EQ(find("VE3ABC", "[LN]"), "TREMBLAY");

@@ -137,7 +137,7 @@ class RoundTrip : public LookupTest, public ::testing::WithParamInterface<std::t
 TEST_P(RoundTrip, EveryRecordDecodesToWhatWasWritten) {
   const auto [extended, keep] = GetParam();
   module().keepFiles = keep;
-  kstools::KitDataSet set;
+  kitapi::writer::KitDataSet set;
   set.extended = extended;
   const char* stems[] = {"S", "SM", "SMI", "SMITH", "SMITHS", "SMITHSON", "A", "AB", "ABBOTT",
                          "MC", "MC'", "MCDONALD", "O'", "VAN DER ", "WILLIAMSON-SMYTHE-JONES"};
@@ -148,9 +148,9 @@ TEST_P(RoundTrip, EveryRecordDecodesToWhatWasWritten) {
     seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
     return static_cast<unsigned>((seed >> 33) % n);
   };
-  std::map<std::string, kstools::KitRecord> byCall;
+  std::map<std::string, kitapi::writer::KitRecord> byCall;
   while (byCall.size() < 3000) {
-    kstools::KitRecord r;
+    kitapi::writer::KitRecord r;
     r.call = std::string(prefixes[next(7)]) + static_cast<char>('0' + next(10));
     for (unsigned k = 0, n = 1 + next(3); k < n; ++k) r.call += static_cast<char>('A' + next(26));
     r.lastName = (std::string(stems[next(15)]) + tails[next(9)]).substr(0, 24);
@@ -171,7 +171,7 @@ TEST_P(RoundTrip, EveryRecordDecodesToWhatWasWritten) {
   ASSERT_GT(std::filesystem::file_size(file("KITDB2.DAT")), 4096u);  // several blocks
 
   int failures = 0;
-  for (const kstools::KitRecord& r : set.us) {
+  for (const kitapi::writer::KitRecord& r : set.us) {
     char zip[8];
     std::snprintf(zip, sizeof zip, "%05ld", r.zip);
     const std::string expected = r.lastName + "|" + r.firstName + "|" + r.street + "|" + r.city +
@@ -267,7 +267,7 @@ TEST_F(LookupTest, EntryMovedToTheNextBlock) {
 }
 
 TEST_F(LookupTest, FilesChangedOnDiskAreReadAgain) {
-  kstools::KitDataSet set = smallSet();
+  kitapi::writer::KitDataSet set = smallSet();
   write(set);
   EXPECT_EQ(find("W1AW", "[LN] [CO]"), "HIRAM HARTFORD");
   set.us[0].lastName = "MAXIM";

@@ -16,17 +16,18 @@
 
 #include "kit.h"
 #include "kitapi32.h"
-#include "tools/kitwriter.h"
+#include "kitwriter.h"
+#include "testing/tempdir.h"
 #include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
 namespace kitapi::testing {
 
-inline kstools::KitRecord usRecord(std::string call, std::string last, std::string first,
+inline kitapi::writer::KitRecord usRecord(std::string call, std::string last, std::string first,
                                    char middle, std::string street, std::string city,
                                    std::string state, long zip, char cls = 'E', int year = 47,
                                    int day = 60) {
-  kstools::KitRecord r;
+  kitapi::writer::KitRecord r;
   r.call = std::move(call);
   r.lastName = std::move(last);
   r.firstName = std::move(first);
@@ -41,8 +42,8 @@ inline kstools::KitRecord usRecord(std::string call, std::string last, std::stri
   return r;
 }
 
-inline kstools::KitDataSet smallSet() {
-  kstools::KitDataSet set;
+inline kitapi::writer::KitDataSet smallSet() {
+  kitapi::writer::KitDataSet set;
   set.us = {
       usRecord("W1AW", "HIRAM", "PERCY", 'M', "225 MAIN ST", "NEWINGTON", "CT", 6111, 'E', 71, 60),
       usRecord("KA1ABC", "MC'DONALD", "ANNE", 0, "22ND ST", "BOSTON", "MA", 2134, 'G', 80, 366),
@@ -50,7 +51,7 @@ inline kstools::KitDataSet smallSet() {
       usRecord("AA0A", "SMITHSON", "BO", 'Q', "1 ELM ST", "DENVER", "CO", 80202, 'A', 64, 0),
       usRecord("K9ZZZ", "SMYTHE", "AL", 'Z', "PO BOX 9", "CHICAGO", "IL", 60601, 'N', 99, 1),
   };
-  kstools::KitRecord ve;
+  kitapi::writer::KitRecord ve;
   ve.call = "VE3ABC";
   ve.lastName = "TREMBLAY";
   ve.firstName = "LUC";
@@ -66,9 +67,8 @@ inline kstools::KitDataSet smallSet() {
 class KitTest : public ::testing::Test {
  public:
   void SetUp() override {
-    char pattern[] = "/tmp/kit-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = temp_.path();
+    ASSERT_FALSE(root_.empty());
     dir_ = root_ + "/set";
     std::filesystem::create_directory(dir_);
     for (const char* name : {"KITDIR", "WKITDIR", "PATH"}) {
@@ -90,12 +90,10 @@ class KitTest : public ::testing::Test {
       if (s.present) ::setenv(s.name.c_str(), s.value.c_str(), 1);
       else ::unsetenv(s.name.c_str());
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
   }
 
-  void write(const kstools::KitDataSet& set, const std::string& where = "") {
-    const std::string problem = kstools::writeKitDataSet(where.empty() ? dir_ : where, set);
+  void write(const kitapi::writer::KitDataSet& set, const std::string& where = "") {
+    const std::string problem = kitapi::writer::writeKitDataSet(where.empty() ? dir_ : where, set);
     ASSERT_EQ(problem, "");
   }
 
@@ -141,6 +139,7 @@ class KitTest : public ::testing::Test {
     bool present;
   };
   std::vector<Saved> saved_;
+  kstest::TempDir temp_;
   std::string root_, dir_;
   kswin::HeadlessHost host_;
   kswin::UiHost* previous_ = nullptr;

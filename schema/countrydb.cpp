@@ -17,7 +17,8 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
+ImportResult importTextFile(const char* path,
+                            const std::function<LineStored(const std::string& line)>& store) {
   ImportResult result;
   File file(std::fopen(path, "rb"));
   if (!file) return result;
@@ -25,13 +26,12 @@ ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
   LineReader lines(file.get());
   while (const auto line = lines.next()) {
     if (isBlankLine(*line)) continue;
-    const CountryLine country = parseCountryLine(*line);
-    if (country.prefix.empty()) {
+    const LineStored stored = store(*line);
+    if (stored == LineStored::kEmptyPrefix) {
       result.emptyPrefixLine = lines.lineNumber();
       break;
     }
-    const CountryRecord record = toRecord(country);
-    if (dbRecordCreate(kCountryRecordType, &record, task, db) != 0) {
+    if (stored == LineStored::kRefused) {
       result.failedLine = lines.lineNumber();
       break;
     }
@@ -40,8 +40,19 @@ ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
   return result;
 }
 
-bool fillCountryDatabase(const std::string& database, const std::string& textFile,
-                         std::string& message) {
+ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {
+  return importTextFile(path, [&](const std::string& line) {
+    const CountryLine country = parseCountryLine(line);
+    if (country.prefix.empty()) return LineStored::kEmptyPrefix;
+    const CountryRecord record = toRecord(country);
+    return dbRecordCreate(kCountryRecordType, &record, task, db) == 0 ? LineStored::kStored
+                                                                      : LineStored::kRefused;
+  });
+}
+
+bool fillDatabase(const std::string& database, const std::string& textFile, const char* what,
+                  const std::function<ImportResult(const char* path, DB_TASK* task, int db)>& import,
+                  std::string& message) {
   DB_TASK* task = nullptr;
   if (dbOpenTask(&task) != 0) {
     message = "cannot make a database task";
@@ -50,7 +61,7 @@ bool fillCountryDatabase(const std::string& database, const std::string& textFil
   ImportResult result;
   const int opened = dbOpen(database.c_str(), "o", task);
   // Bulk work: batched, committed at the close.
-  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = importCountryFile(textFile.c_str(), task, 0);
+  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = import(textFile.c_str(), task, 0);
   const int closed = dbCloseTask(task);  // commits what was stored
   if (opened != 0) {
     message = "cannot open " + database + ": " + dbResultText(opened);
@@ -63,10 +74,15 @@ bool fillCountryDatabase(const std::string& database, const std::string& textFil
   } else if (closed != 0) {
     message = "cannot write " + database + ": " + dbResultText(closed);
   } else {
-    message = std::to_string(result.stored) + " countries from " + textFile;
+    message = std::to_string(result.stored) + " " + what + " from " + textFile;
     return true;
   }
   return false;
+}
+
+bool fillCountryDatabase(const std::string& database, const std::string& textFile,
+                         std::string& message) {
+  return fillDatabase(database, textFile, "countries", importCountryFile, message);
 }
 
 ExportResult exportCountryFile(const char* path, DB_TASK* task, int db) {

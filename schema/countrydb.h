@@ -8,6 +8,7 @@
 #include "schema/countrytext.h"
 #include "recdb/dbengine.h"
 
+#include <functional>
 #include <string>
 
 namespace countrytext {
@@ -18,6 +19,23 @@ struct ImportResult {
   int emptyPrefixLine = 0;  // the line (from 1) whose prefix was empty, 0 if none
   int failedLine = 0;    // the line whose record could not be created, 0 if none
 };
+
+// What storing one line of a text form did.
+enum class LineStored { kStored, kEmptyPrefix, kRefused };
+
+// The import loop every database in the country text form shares: reads the
+// file line by line, passes over blank lines and hands each other line to
+// `store`; an empty prefix or a refused record stops it after the records
+// stored so far.
+ImportResult importTextFile(const char* path,
+                            const std::function<LineStored(const std::string& line)>& store);
+
+// Fills the (empty) database `database` (path without extension) from
+// `textFile` with `import` in a task of its own and in bulk. On success
+// `message` says how many `what` were stored; on failure, what went wrong.
+bool fillDatabase(const std::string& database, const std::string& textFile, const char* what,
+                  const std::function<ImportResult(const char* path, DB_TASK* task, int db)>& import,
+                  std::string& message);
 
 // Creates one record in database `db` for each line of the file, in file
 // order. Blank lines are passed over; a line with an empty prefix, or a

@@ -2,17 +2,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "base/fields.h"
 #include "recdb/recdb.h"
 
 namespace iotatext {
 namespace {
-
-struct Closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 void appendQuoted(std::string& out, const std::string& text) {
   out.push_back('"');
@@ -57,55 +52,19 @@ IotaRecord toIotaRecord(const IotaLine& line) {
 }
 
 ImportResult importIotaFile(const char* path, DB_TASK* task, int db) {
-  ImportResult result;
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path, "rb"));
-  if (!file) return result;
-  result.opened = true;
-  countrytext::LineReader lines(file.get());
-  while (const auto line = lines.next()) {
-    if (countrytext::isBlankLine(*line)) continue;
-    const IotaLine island = parseIotaLine(*line);
-    if (island.country.prefix.empty()) {
-      result.emptyFirstFieldLine = lines.lineNumber();
-      break;
-    }
+  return countrytext::importTextFile(path, [&](const std::string& line) {
+    const IotaLine island = parseIotaLine(line);
+    if (island.country.prefix.empty()) return countrytext::LineStored::kEmptyPrefix;
     const IotaRecord record = toIotaRecord(island);
-    if (dbRecordCreate(kIotaRecordType, &record, task, db) != 0) {
-      result.failedLine = lines.lineNumber();
-      break;
-    }
-    ++result.stored;
-  }
-  return result;
+    return dbRecordCreate(kIotaRecordType, &record, task, db) == 0
+               ? countrytext::LineStored::kStored
+               : countrytext::LineStored::kRefused;
+  });
 }
 
 bool fillIotaDatabase(const std::string& database, const std::string& textFile,
                       std::string& message) {
-  DB_TASK* task = nullptr;
-  if (dbOpenTask(&task) != 0) {
-    message = "cannot make a database task";
-    return false;
-  }
-  ImportResult result;
-  const int opened = dbOpen(database.c_str(), "o", task);
-  // Bulk work: batched, committed at the close.
-  if (opened == 0 && dbBulkBegin(task, 0) == 0) result = importIotaFile(textFile.c_str(), task, 0);
-  const int closed = dbCloseTask(task);  // commits what was stored
-  if (opened != 0)
-    message = "cannot open " + database + ": " + dbResultText(opened);
-  else if (!result.opened)
-    message = "cannot read " + textFile;
-  else if (result.emptyFirstFieldLine)
-    message = textFile + " line " + std::to_string(result.emptyFirstFieldLine) + ": no prefix";
-  else if (result.failedLine)
-    message = textFile + " line " + std::to_string(result.failedLine) + ": record not stored";
-  else if (closed != 0)
-    message = "cannot write " + database + ": " + dbResultText(closed);
-  else {
-    message = std::to_string(result.stored) + " island groups from " + textFile;
-    return true;
-  }
-  return false;
+  return countrytext::fillDatabase(database, textFile, "island groups", importIotaFile, message);
 }
 
 }  // namespace iotatext

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "schema/countrydb.h"
 #include "schema/countrytext.h"
 #include "recdb/dbengine.h"
 
@@ -30,15 +31,10 @@ std::string formatIotaLine(const IotaLine& line);
 // empty group as "N".
 IotaRecord toIotaRecord(const IotaLine& line);
 
-struct ImportResult {
-  bool opened = false;
-  int stored = 0;
-  int emptyFirstFieldLine = 0;  // the line (from 1) whose first field was empty, 0 if none
-  int failedLine = 0;           // the line whose record could not be created, 0 if none
-};
+using countrytext::ImportResult;
 
 // Creates one record in database `db` for each line of the file, in file
-// order; blank lines are passed over; a line with an empty first field, or a
+// order; blank lines are passed over; a line with an empty prefix field, or a
 // record the engine refuses, stops the import after the records stored so far.
 ImportResult importIotaFile(const char* path, DB_TASK* task, int db);
 

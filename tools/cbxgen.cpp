@@ -7,13 +7,13 @@
 #include <cstring>
 #include <string>
 
-#include "cbxwrite.h"
+#include "callbook/cbxwrite.h"
 
 int main(int argc, char** argv) {
   std::string calls = "/usr/share/hamradio-files/MASTER.SCP", root;
   size_t count = 500000;
   unsigned seed = 1;
-  kstools::CallbookOptions options;
+  kscbx::writer::CallbookOptions options;
   for (int i = 1; i < argc; ++i) {
     const bool more = i + 1 < argc;
     if (std::strcmp(argv[i], "--calls") == 0 && more) calls = argv[++i];
@@ -30,9 +30,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: cbxgen [--calls FILE] [--count N] [--seed N] [--block BYTES] ROOT\n");
     return 2;
   }
-  const kstools::GeneratedCallbook book = kstools::generateCallbook(count, seed, calls);
+  const kscbx::writer::GeneratedCallbook book = kscbx::writer::generateCallbook(count, seed, calls);
   std::string error;
-  if (!kstools::writeCallbook(root, book.records, book.crossReferences, book.emails, options, &error)) {
+  if (!kscbx::writer::writeCallbook(root, book.records, book.crossReferences, book.emails, options, &error)) {
     std::fprintf(stderr, "cbxgen: %s\n", error.c_str());
     return 1;
   }

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include "kitwriter.h"
+#include "kitinvent.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::string upper(std::string text) {
   return text;
 }
 
-bool readList(const std::string& file, kstools::KitDataSet& set) {
+bool readList(const std::string& file, kitapi::writer::KitDataSet& set) {
   std::ifstream in(file);
   if (!in) return false;
   std::string line;
@@ -36,7 +36,7 @@ bool readList(const std::string& file, kstools::KitDataSet& set) {
     std::string cell;
     while (std::getline(fields, cell, '\t')) f.push_back(cell);
     f.resize(11);
-    kstools::KitRecord r;
+    kitapi::writer::KitRecord r;
     r.call = upper(f[0]);
     r.licenceClass = f[1].empty() ? 'G' : static_cast<char>(std::toupper(static_cast<unsigned char>(f[1][0])));
     r.birthYear = std::atoi(f[3].c_str());
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
                          "       kitdata DIR --calls FILE [--count N] [--extended]\n");
     return 2;
   }
-  kstools::KitDataSet set;
+  kitapi::writer::KitDataSet set;
   std::string calls, records;
   long count = 0;
   for (int i = 2; i < argc; ++i) {
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kitdata: cannot read %s\n", calls.empty() ? records.c_str() : calls.c_str());
     return 1;
   }
-  const std::string problem = kstools::writeKitDataSet(argv[1], set);
+  const std::string problem = kitapi::writer::writeKitDataSet(argv[1], set);
   if (!problem.empty()) {
     std::fprintf(stderr, "kitdata: %s\n", problem.c_str());
     return 1;

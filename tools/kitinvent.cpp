@@ -5,9 +5,11 @@
 #include <set>
 #include <string>
 
-#include "kitwriter.h"
+#include "kitinvent.h"
 
 namespace kstools {
+
+using namespace kitapi::writer;
 namespace {
 
 std::string upper(std::string text) {

@@ -19,7 +19,7 @@
 
 #include "kit.h"
 #include "kitlookup/kitapi32.h"
-#include "tools/kitwriter.h"
+#include "kitwriter.h"
 #include "winlayer/host.h"
 #include "winlayer/winlayer.h"
 
@@ -39,10 +39,10 @@ struct Base {
     // costs no search of /tmp without regard to case.
     directory = "/tmp/KITFUZZ" + std::to_string(::getpid());
     std::filesystem::create_directories(directory);
-    kstools::KitDataSet set;
+    kitapi::writer::KitDataSet set;
     auto add = [&](const char* call, const char* last, const char* first, const char* street,
                    const char* city, const char* state, long zip, int day) {
-      kstools::KitRecord r;
+      kitapi::writer::KitRecord r;
       r.call = call;
       r.lastName = last;
       r.firstName = first;
@@ -59,7 +59,7 @@ struct Base {
     add("KA1ABC", "MC'DONALD", "ANNE", "22ND ST", "BOSTON", "MA", 2134, 366);
     add("N2X", "SMITH", " ", "RR 2 BOX 5", "ALBANY", "NY", 0, 0);
     add("AA0A", "SMITHSON", "BO", "1 ELM ST", "DENVER", "CO", 80202, 1);
-    kstools::KitRecord ve;
+    kitapi::writer::KitRecord ve;
     ve.call = "VE3ABC";
     ve.lastName = "TREMBLAY";
     ve.firstName = "LUC";
@@ -69,7 +69,7 @@ struct Base {
     ve.postal = "K1A0B1";
     set.ve = {ve};
     set.counties = {{6111, "HARTFORD"}, {2134, "SUFFOLK"}};
-    if (!kstools::writeKitDataSet(directory, set).empty()) __builtin_trap();
+    if (!kitapi::writer::writeKitDataSet(directory, set).empty()) __builtin_trap();
     for (const char* name : kFiles) {
       std::ifstream in(directory + "/" + name, std::ios::binary);
       files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

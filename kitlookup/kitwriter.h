@@ -1,12 +1,12 @@
 // Writes a KIT licence data set (KITDB1/2/3.DAT, KITDBB.DAT, KITDBZ.DAT and
 // KITDBVE.DAT) from a list of records, for the lookup's tests and benchmark.
-#ifndef KESTREL_TOOLS_KITWRITER_H
-#define KESTREL_TOOLS_KITWRITER_H
+#ifndef KESTREL_KITLOOKUP_KITWRITER_H
+#define KESTREL_KITLOOKUP_KITWRITER_H
 
 #include <string>
 #include <vector>
 
-namespace kstools {
+namespace kitapi::writer {
 
 struct KitRecord {
   std::string call;        // a US or Canadian call: one or two prefix letters,
@@ -41,11 +41,6 @@ struct KitDataSet {
 // done, else what is wrong with the records.
 std::string writeKitDataSet(const std::string& directory, const KitDataSet& set);
 
-// Adds the US and Canadian calls of `file` (one a line, as MASTER.SCP; at
-// most `count` of them when above 0) with invented holder data, and a
-// county for each ZIP used. Always the same set for the same list.
-bool inventKitDataSet(const std::string& file, long count, KitDataSet& set);
-
-}  // namespace kstools
+}  // namespace kitapi::writer
 
 #endif

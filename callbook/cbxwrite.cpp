@@ -10,7 +10,7 @@
 #include <string_view>
 #include <sys/stat.h>
 
-namespace kstools {
+namespace kscbx::writer {
 
 namespace {
 
@@ -344,4 +344,4 @@ GeneratedCallbook generateCallbook(size_t count, unsigned seed, const std::strin
   return book;
 }
 
-}  // namespace kstools
+}  // namespace kscbx::writer

@@ -8,7 +8,7 @@
 #include <map>
 #include <stdexcept>
 
-namespace kstools {
+namespace kitapi::writer {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -393,4 +393,4 @@ std::string writeKitDataSet(const std::string& directory, const KitDataSet& set)
   }
 }
 
-}  // namespace kstools
+}  // namespace kitapi::writer

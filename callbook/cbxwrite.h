@@ -1,13 +1,13 @@
 // Writes a callbook data set: the four index files and their data files,
 // sorted by their keys, and the plain e-mail address file, under
 // ROOT/callbk/ (ROOT is what a drive letter maps to).
-#ifndef KESTREL_TOOLS_CBXWRITE_H
-#define KESTREL_TOOLS_CBXWRITE_H
+#ifndef KESTREL_CALLBOOK_CBXWRITE_H
+#define KESTREL_CALLBOOK_CBXWRITE_H
 
 #include <string>
 #include <vector>
 
-namespace kstools {
+namespace kscbx::writer {
 
 // One licence holder. Texts are written as given (upper case is the data
 // set's habit); a comma in a text is stored as ';'.
@@ -64,6 +64,6 @@ struct GeneratedCallbook {
 };
 GeneratedCallbook generateCallbook(size_t count, unsigned seed, const std::string& callFile);
 
-}  // namespace kstools
+}  // namespace kscbx::writer
 
 #endif
