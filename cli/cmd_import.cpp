@@ -1,6 +1,7 @@
 // kestrel import: runs the import program's window under the console host:
 // New or Open of the logbook, then the format's import command, the
 // questions answered from the flags, the console text on standard output.
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "commands.h"
 #include "console_flags.h"
 #include "funct/ksfunct.h"
+#include "import/asciiimport.h"
 #include "import/program.h"
 #include "import/strings.h"
 #include "winlayer/host.h"
@@ -67,6 +69,55 @@ int fail(const char* text, const std::string& subject = "") {
   return kFailed;
 }
 
+// Flags that take a value, and the value given ("" when absent).
+struct ValueFlag {
+  const char* name;
+  std::string value;
+};
+
+std::string& flagValue(std::vector<ValueFlag>& flags, const char* name) {
+  for (ValueFlag& flag : flags)
+    if (std::strcmp(flag.name, name) == 0) return flag.value;
+  return flags.front().value;
+}
+
+// The ASCII file's field dialog answered from --columns and --date-order.
+// Empty when it can be, else what is wrong.
+std::string answerAsciiDialog(kswin::ConsoleHost& host, const std::string& columnList,
+                              const std::string& order) {
+  if (columnList.empty()) return "ascii needs --columns";
+  std::vector<int> chosen;
+  const auto names = ksimport::asciiColumnNames();
+  size_t start = 0;
+  while (start <= columnList.size()) {
+    size_t end = columnList.find(',', start);
+    if (end == std::string::npos) end = columnList.size();
+    std::string name = columnList.substr(start, end - start);
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    int found = -1;
+    for (size_t i = 0; i < names.size(); ++i)
+      if (strcasecmp(names[i], name.c_str()) == 0) found = static_cast<int>(i);
+    if (found < 0) return "no column '" + name + "' (see kestrel import --help)";
+    chosen.push_back(found);
+    start = end + 1;
+  }
+  int button = 0;
+  if (order == "dmy") button = 207;
+  else if (order == "ymd") button = 208;
+  else if (order == "mdy") button = 206;
+  else if (!order.empty()) return "--date-order is mdy, dmy or ymd";
+  host.onDialog("ASCIIFILE", [chosen, button](HWND dialog) {
+    for (int index : chosen) {
+      kswin::selectItem(dialog, 200, index);
+      kswin::press(dialog, 202);
+    }
+    if (button != 0) kswin::press(dialog, button);
+    kswin::press(dialog, IDOK);
+  });
+  return "";
+}
+
 }  // namespace
 
 int runImport(std::span<char*> given) {
@@ -81,8 +132,15 @@ int runImport(std::span<char*> given) {
 
   bool isNew = false, report = false, tag = false;
   std::vector<const char*> words;
-  for (char* arg : args) {
-    if (std::strcmp(arg, "--new") == 0)
+  std::vector<ValueFlag> values = {{"--columns", ""}, {"--date-order", ""}};
+  for (size_t i = 0; i < args.size(); ++i) {
+    char* arg = args[i];
+    auto valued = std::find_if(values.begin(), values.end(),
+                               [&](const ValueFlag& flag) { return std::strcmp(flag.name, arg) == 0; });
+    if (valued != values.end()) {
+      if (i + 1 == args.size()) return usageError(self, (std::string(arg) + " needs a value").c_str());
+      valued->value = args[++i];
+    } else if (std::strcmp(arg, "--new") == 0)
       isNew = true;
     else if (std::strcmp(arg, "--report") == 0)
       report = true;
@@ -99,6 +157,11 @@ int runImport(std::span<char*> given) {
     if (std::strcmp(candidate.name, words[0]) == 0) format = &candidate;
   if (format == nullptr)
     return usageError(self, ("no format '" + std::string(words[0]) + "'").c_str());
+  if (format->command == ksimport::menu::kAscii) {
+    problem =
+        answerAsciiDialog(host, flagValue(values, "--columns"), flagValue(values, "--date-order"));
+    if (!problem.empty()) return usageError(self, problem.c_str());
+  }
 
   // A logbook that is not there yet is made, in a directory that is.
   const std::string logbook = words[1], file = words[2];

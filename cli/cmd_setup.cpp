@@ -19,6 +19,7 @@
 #include "schema/countrydb.h"
 #include "schema/countyfile.h"
 #include "schema/iotadb.h"
+#include "schema/qsldb.h"
 #include "schema/logschema.h"
 #include "recdb/recdb.h"
 #include "winlayer/host.h"
@@ -59,10 +60,16 @@ bool fillIota(const std::string& dictDir, std::string& message) {
   return iotatext::fillIotaDatabase(dictDir + "/IOTA", file, message);
 }
 
+// The QSL managers of a public list (tools/qslconv).
+bool fillQslManagers(const std::string& dictDir, std::string& message) {
+  const std::string file = ksbase::dataDirectory() + "/QSLMGR.TXT";
+  return qsltext::fillQslDatabase(dictDir + "/QSLMGR", file, message);
+}
+
 const ReferenceDatabase referenceDatabases[] = {
     {"COUNTRY", logschema::country, fillCountry},
     {"USCOUNTY", logschema::county, fillCounties},
-    {"QSLMGR", logschema::qslManager, nullptr},
+    {"QSLMGR", logschema::qslManager, fillQslManagers},
     {"IOTA", logschema::iota, fillIota},
 };
 

@@ -22,6 +22,9 @@ int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
+int runCountry(std::span<char*> args);
+int runIota(std::span<char*> args);
+int runQslmgr(std::span<char*> args);
 
 namespace {
 
@@ -74,11 +77,13 @@ const Command table[] = {
      "are empty when no country is found). Needs kestrel setup first.",
      runLookup},
     {"import",
-     "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--yes|--no] [--answer N=WORD] [--quiet]",
+     "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--columns NAME,...] "
+     "[--date-order mdy|dmy|ymd] [--yes|--no] [--answer N=WORD] [--quiet]",
      "import a file of another logger into a logbook, with error log and award value report",
-     "FORMAT is adif (the other formats, ascii ct dxbase dxlog dxdesktop easydx\n"
-     "hyperlog logmaster logplus logview secondop pakratt rtty, are not available\n"
-     "yet). LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
+     "FORMAT is adif, ascii, or the dBASE logs (.DBF) of DXLog (dxlog), DX Desktop\n"
+     "(dxdesktop), LogPlus! (logplus) and Q6QB 2nd Op (secondop); the other\n"
+     "formats, ct dxbase easydx hyperlog logmaster logview pakratt rtty, are not\n"
+     "available yet. LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
      "five companion files), made from the dictionary's skeletons when it is not\n"
      "there; --new makes it anew (an existing one is overwritten only when the\n"
      "question is answered yes).\n"
@@ -89,6 +94,15 @@ const Command table[] = {
      "--report   write the award value report (and offer to show it in $VISUAL,\n"
      "           $EDITOR, or Program/Editor of KESTREL.INI)\n"
      "--tag      tag every imported contact for labels (QSL sent today)\n"
+     "--columns  ascii: the columns of each line, in order, separated by commas\n"
+     "           (quote the list when a name has a blank): Call, Date, Time, Mode,\n"
+     "           Freq, RST Rcv, RST Sent, Power, Name, City, State, QTH, Grid,\n"
+     "           Remarks, QSL Sent, QSL Rcv, QSL Date, Prefix, CQ Zone, ITU Zone,\n"
+     "           Continent, Sat Id, DXCC, DXCC Mode, DXCC Band, CQ, CQ Mode, CQ Band,\n"
+     "           Sat, USCA, VUCC, WAS, WAS Mode, WAS Band, Band (any case). Lines\n"
+     "           starting with \";\" are comments; a field in double quotes may\n"
+     "           hold commas.\n"
+     "--date-order  ascii: the order of the date's numbers (default mdy)\n"
      "--yes, --no      answer every other question so (with --new, --yes also\n"
      "                 overwrites an existing logbook)\n"
      "--answer N=WORD  answer message N with yes, no, ok or cancel\n"
@@ -195,6 +209,35 @@ const Command table[] = {
      "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
      "found or the data set cannot be used.",
      runKit},
+    {"country", "find PREFIX | save FIELD=VALUE... | delete PREFIX | import FILE | export FILE | print PDF | list",
+     "edit the country database: find, save, delete, import, export, print, list",
+     "Runs the country editor (atlasw) on the COUNTRY database of the dictionary\n"
+     "directory. Fields: prefix, country, cont, latitude (D.MM and N or S),\n"
+     "longitude (D.MM and E or W), cq, itu, status (A or D), date (MM-DD-YY or\n"
+     "another form of the log), table (the other prefixes, comma-separated).\n"
+     "An import replaces the whole database, and is refused while another\n"
+     "program has the database open. A saved change counts in every program at\n"
+     "its next search. The editor's messages go to standard error.\n"
+     "--yes, --no, --answer N=WORD, --quiet as for every command that asks.",
+     runCountry},
+    {"iota", "find IOTA | save FIELD=VALUE... | delete IOTA | import FILE | export FILE | print PDF | list",
+     "edit the IOTA database of island groups: find, save, delete, import, export, print, list",
+     "Runs the IOTA editor (islesw) on the IOTA database: the country fields\n"
+     "(see kestrel help country) and iota (the reference, EU-005) and grp (the\n"
+     "group flag). Records are found by their IOTA reference. An import\n"
+     "replaces the whole database; empty references are stored as 00000 and\n"
+     "empty group flags as N.",
+     runIota},
+    {"qslmgr",
+     "CALL | find CALL | save FIELD=VALUE... | delete CALL | import FILE [--append] | export FILE | print PDF | list",
+     "edit the QSL manager database: who answers a station's QSL cards",
+     "Runs the QSL manager editor (ksqslmgr) on the QSLMGR database. Fields:\n"
+     "call, via (the manager's call), name, address1, address2, address3,\n"
+     "comment. An import replaces the whole database, or with --append adds the\n"
+     "calls it does not hold yet. kestrel setup fills it with a public list of\n"
+     "managers (see the README). A CALL alone starts the editor with that call\n"
+     "sign, as the main program does: its record is shown when there is one.",
+     runQslmgr},
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "funct/ksfunct.h"
 #include "adifimport.h"
+#include "importers.h"
 #include "prefixservices.h"
 #include "programstate.h"
 #include "strings.h"
@@ -128,6 +129,21 @@ void importPending(const PendingImporter& importer) {
   state().lastImport = ImportEnd::NotStarted;
   std::string path;
   if (!askFile(false, importer.title, importer.filter, importer.extension, "", path)) return;
+  if (const ImportFunction run = importerFor(importer.id)) {
+    ProgramState& s = state();
+    ProgramFrame frame;
+    PrefixServices services(s.task);
+    ImportContext context;
+    context.window = s.window;
+    context.task = s.task;
+    context.frame = &frame;
+    context.services = &services;
+    context.dateFormat = s.settings.dateFormat;
+    context.hourOffset = s.settings.hourOffset;
+    context.powerLevel = s.settings.powerLevel;
+    s.lastImport = run(context, path);
+    return;
+  }
   if (importer.id == menu::kTrLog) return;  // this one never did more than ask
   MessageBox(state().window, kNotYet, importer.title, MB_OK | MB_ICONINFORMATION);
 }

@@ -165,12 +165,14 @@ bool ImportSession::storeKeys(const LogRecord& r) {
   return true;
 }
 
-bool ImportSession::complete(const LogRecord& record, std::span<const int> errors) {
+bool ImportSession::complete(const LogRecord& record, std::span<const int> errors,
+                             const std::string* errorLine) {
   ++recordsRead_;
   frame_.progress(recordsRead_);
   if (!errors.empty()) {
     ++recordsInError_;
-    const std::string entry = errorLogEntry(record, errors);
+    const std::string entry =
+        errorLine ? errorLogEntry(*errorLine, errors) : errorLogEntry(record, errors);
     if (std::fwrite(entry.data(), 1, entry.size(), errorLog_) != entry.size() ||
         std::fflush(errorLog_) != 0) {
       warn(18, errorLogName_, nullptr);

@@ -85,8 +85,11 @@ class ImportSession {
 
   // One finished contact: logged with its reasons when `errors` is not
   // empty, else rated (when a report is open) and stored with its keys.
-  // False when the import must end (the message shown).
-  bool complete(const LogRecord& record, std::span<const int> errors);
+  // False when the import must end (the message shown). `errorLine` is the
+  // importer's own first line of a rejected contact's entry (the line as
+  // read, or its fields); null for the ADIF line.
+  bool complete(const LogRecord& record, std::span<const int> errors,
+                const std::string* errorLine = nullptr);
 
   // Closes the files and finishes: `cancelled` by the user, or completed.
   // `header` is the logbook header read at the start (null when there was

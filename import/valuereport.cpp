@@ -169,6 +169,14 @@ std::string errorLogEntry(const LogRecord& r, std::span<const int> errors) {
   return out;
 }
 
+std::string errorLogEntry(const std::string& line, std::span<const int> errors) {
+  std::string out = line;
+  out += '\n';
+  for (int code : errors)
+    if (code >= 1 && code <= 5) out += kErrorLines[code];
+  return out;
+}
+
 std::string rateContact(const LogRecord& r, TallySource& tallies) {
   std::string out;
   out.reserve(256);

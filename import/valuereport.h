@@ -14,6 +14,10 @@ namespace ksimport {
 // line, then one line per error code in the order found.
 std::string errorLogEntry(const LogRecord& record, std::span<const int> errors);
 
+// The same with the importer's own first line: `line`, a line feed, then
+// the error lines.
+std::string errorLogEntry(const std::string& line, std::span<const int> errors);
+
 // The award tallies of the logbook as they were before the import; each
 // returns null when the logbook holds no such tally.
 class TallySource {

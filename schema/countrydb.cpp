@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "recdb/recdb.h"
 
 namespace countrytext {
@@ -17,13 +19,26 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
+std::FILE* openTextFile(const char* path) {
+  File file(std::fopen(path, "rb"));
+  if (!file) return nullptr;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+  return file.release();
+}
+
 ImportResult importTextFile(const char* path,
                             const std::function<LineStored(const std::string& line)>& store) {
+  File file(openTextFile(path));
+  if (!file) return ImportResult{};
+  return importTextLines(file.get(), store);
+}
+
+ImportResult importTextLines(std::FILE* file,
+                             const std::function<LineStored(const std::string& line)>& store) {
   ImportResult result;
-  File file(std::fopen(path, "rb"));
-  if (!file) return result;
   result.opened = true;
-  LineReader lines(file.get());
+  LineReader lines(file);
   while (const auto line = lines.next()) {
     if (isBlankLine(*line)) continue;
     const LineStored stored = store(*line);
@@ -35,9 +50,29 @@ ImportResult importTextFile(const char* path,
       result.failedLine = lines.lineNumber();
       break;
     }
+    if (stored == LineStored::kSkipped) {
+      ++result.skipped;
+      continue;
+    }
     ++result.stored;
   }
   return result;
+}
+
+namespace {
+
+LineStored storeCountry(const std::string& line, DB_TASK* task, int db) {
+  const CountryLine country = parseCountryLine(line);
+  if (country.prefix.empty()) return LineStored::kEmptyPrefix;
+  const CountryRecord record = toRecord(country);
+  return dbRecordCreate(kCountryRecordType, &record, task, db) == 0 ? LineStored::kStored
+                                                                    : LineStored::kRefused;
+}
+
+}  // namespace
+
+ImportResult importCountryLines(std::FILE* file, DB_TASK* task, int db) {
+  return importTextLines(file, [&](const std::string& line) { return storeCountry(line, task, db); });
 }
 
 ImportResult importCountryFile(const char* path, DB_TASK* task, int db) {

@@ -8,6 +8,7 @@
 #include "schema/countrytext.h"
 #include "recdb/dbengine.h"
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -18,10 +19,12 @@ struct ImportResult {
   int stored = 0;        // records created
   int emptyPrefixLine = 0;  // the line (from 1) whose prefix was empty, 0 if none
   int failedLine = 0;    // the line whose record could not be created, 0 if none
+  int skipped = 0;       // lines passed over as already stored (kSkipped)
 };
 
-// What storing one line of a text form did.
-enum class LineStored { kStored, kEmptyPrefix, kRefused };
+// What storing one line of a text form did. kSkipped: the line is passed
+// over and the import goes on (a key the database already holds).
+enum class LineStored { kStored, kEmptyPrefix, kRefused, kSkipped };
 
 // The import loop every database in the country text form shares: reads the
 // file line by line, passes over blank lines and hands each other line to
@@ -29,6 +32,14 @@ enum class LineStored { kStored, kEmptyPrefix, kRefused };
 // stored so far.
 ImportResult importTextFile(const char* path,
                             const std::function<LineStored(const std::string& line)>& store);
+// The same from a file already open (read from where it stands), for a
+// caller that must know the file can be read before it empties anything.
+ImportResult importTextLines(std::FILE* file,
+                             const std::function<LineStored(const std::string& line)>& store);
+
+// Opens a text file for an import: null when it cannot be opened or is not
+// a file that can be read (a directory, say).
+std::FILE* openTextFile(const char* path);
 
 // Fills the (empty) database `database` (path without extension) from
 // `textFile` with `import` in a task of its own and in bulk. On success
@@ -42,6 +53,7 @@ bool fillDatabase(const std::string& database, const std::string& textFile, cons
 // record the engine refuses, stops the import after the records stored so
 // far. The caller empties the database first when the file is to replace it.
 ImportResult importCountryFile(const char* path, DB_TASK* task, int db);
+ImportResult importCountryLines(std::FILE* file, DB_TASK* task, int db);
 
 // Fills the (empty) country database `database` (path without extension)
 // from the text file `textFile` in a task of its own. On success `message`

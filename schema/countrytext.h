@@ -33,9 +33,9 @@ class FieldTokenizer {
   std::size_t pos_ = 0;
 };
 
-// Characters an import keeps of each field. The name keeps the 20 that the
-// record holds, so that an export reads back unchanged.
-inline constexpr std::size_t kPrefixWidth = 5;
+// Characters an import keeps of each field: as many as the record holds, so
+// that an export reads back unchanged.
+inline constexpr std::size_t kPrefixWidth = 6;
 inline constexpr std::size_t kNameWidth = 20;
 inline constexpr std::size_t kContinentWidth = 3;
 inline constexpr std::size_t kLatitudeWidth = 7;

@@ -60,7 +60,7 @@ TEST(CountryLine, ExportReadsBackUnchanged) {
 TEST(CountryLine, ImportCutsFieldsAndReadsZonesByLeadingDigits) {
   const CountryLine c = parseCountryLine(
       "ABCDEFG,A name longer than twenty,NAX,12.345678N,123.45678W,05x,1234,AD,12-31-9999");
-  EXPECT_EQ(c.prefix, "ABCDE");
+  EXPECT_EQ(c.prefix, "ABCDEF");  // the six a prefix field holds
   EXPECT_EQ(c.name, "Anamelongerthantwent");  // unquoted: blanks dropped, then cut
   EXPECT_EQ(c.continent, "NAX");
   EXPECT_EQ(c.latitude, "12.3456");

@@ -51,6 +51,34 @@ IotaRecord toIotaRecord(const IotaLine& line) {
   return r;
 }
 
+IotaLine fromIotaRecord(const IotaRecord& record) {
+  CountryRecord country{};
+  std::memcpy(&country, &record, sizeof country);
+  IotaLine line;
+  line.country = countrytext::fromRecord(country);
+  line.iotaNumber = ksbase::fieldText(record.iotaNumber);
+  line.group = ksbase::fieldText(record.groupFlag);
+  return line;
+}
+
+namespace {
+
+countrytext::LineStored storeIsland(const std::string& line, DB_TASK* task, int db) {
+  const IotaLine island = parseIotaLine(line);
+  if (island.country.prefix.empty()) return countrytext::LineStored::kEmptyPrefix;
+  const IotaRecord record = toIotaRecord(island);
+  return dbRecordCreate(kIotaRecordType, &record, task, db) == 0
+             ? countrytext::LineStored::kStored
+             : countrytext::LineStored::kRefused;
+}
+
+}  // namespace
+
+ImportResult importIotaLines(std::FILE* file, DB_TASK* task, int db) {
+  return countrytext::importTextLines(
+      file, [&](const std::string& line) { return storeIsland(line, task, db); });
+}
+
 ImportResult importIotaFile(const char* path, DB_TASK* task, int db) {
   return countrytext::importTextFile(path, [&](const std::string& line) {
     const IotaLine island = parseIotaLine(line);

@@ -37,6 +37,11 @@ using countrytext::ImportResult;
 // order; blank lines are passed over; a line with an empty prefix field, or a
 // record the engine refuses, stops the import after the records stored so far.
 ImportResult importIotaFile(const char* path, DB_TASK* task, int db);
+// The same from a file already open (countrytext::openTextFile).
+ImportResult importIotaLines(std::FILE* file, DB_TASK* task, int db);
+
+// The line of a record, for the editor's export.
+IotaLine fromIotaRecord(const IotaRecord& record);
 
 // Fills the (empty) IOTA database `database` (path without extension) from
 // `textFile` in a task of its own; `message` says what was stored or what

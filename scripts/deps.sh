@@ -10,7 +10,8 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   g++ cmake ninja-build pkg-config binutils python3 \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libsqlite3-dev sqlite3 libcairo2-dev libpng-dev fonts-dejavu-core \
-  hamradio-files clang libclang-rt-dev libssl-dev openssl inetutils-telnetd \
+  hamradio-files cqrlog-data clang libclang-rt-dev libssl-dev openssl inetutils-telnetd \
+  python3-dbf \
   >/dev/null
 # Node.js and npm run one export test against an independent ADIF reader.
 # A machine may already carry a Node.js build that bundles npm and conflicts

@@ -1,0 +1,16 @@
+// kestrel iota: the IOTA editor (islesw) under the console host.
+#include "commands.h"
+#include "editor_driver.h"
+#include "editors/strings.h"
+
+namespace kcli {
+
+int runIota(std::span<char*> args) {
+  const char* (*messages)(int) = [](int id) -> const char* {
+    const char* text = kseditor::atlasMessage(id);
+    return text[0] != '\0' ? text : nullptr;
+  };
+  return runEditorCommand(*findCommand("iota"), kseditor::iotaEditor(), messages, args);
+}
+
+}  // namespace kcli
