@@ -47,11 +47,7 @@ LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message < WM_USER) return DefWindowProc(window, message, wParam, lParam);
   LRESULT answer = 0;
-  if (message == KM_TAG_SETTINGS) {
-    const int format =
-        static_cast<int>(GetPrivateProfileInt("Settings", "DateFormat", 0, "KESTREL.INI"));
-    answer = MAKELONG(format, utcOffset());
-  }
+  if (message == KM_TAG_SETTINGS) answer = tagSettingsAnswer();
   std::printf("message %u wParam %lu lParam %ld -> %ld\n", message,
               static_cast<unsigned long>(wParam), static_cast<long>(lParam),
               static_cast<long>(answer));
@@ -96,6 +92,12 @@ int send(const Command& command, std::span<char*> args, bool post) {
 }
 
 }  // namespace
+
+long tagSettingsAnswer() {
+  const int format =
+      static_cast<int>(GetPrivateProfileInt("Settings", "DateFormat", 0, "KESTREL.INI"));
+  return MAKELONG(format, utcOffset());
+}
 
 int runHost(std::span<char*> args) {
   const Command& command = *findCommand("host");

@@ -120,6 +120,10 @@ std::string answerAsciiDialog(kswin::ConsoleHost& host, const std::string& colum
 
 }  // namespace
 
+// The foreign formats' flags and dialogs (cmd_import_foreign.cpp).
+bool takeForeignImportFlags(std::vector<char*>& args, kswin::ConsoleHost& host,
+                            std::string* problem);
+
 int runImport(std::span<char*> given) {
   const Command& self = *findCommand("import");
   kswin::ConsoleHost host(stderr, stdin);
@@ -129,6 +133,7 @@ int runImport(std::span<char*> given) {
                                     [](const char* arg) { return std::strcmp(arg, "--yes") == 0; });
   if (!takeConsoleFlags(args, host, messageText, &problem))
     return usageError(self, problem.c_str());
+  if (!takeForeignImportFlags(args, host, &problem)) return usageError(self, problem.c_str());
 
   bool isNew = false, report = false, tag = false;
   std::vector<const char*> words;

@@ -22,6 +22,8 @@ int runAward(std::span<char*> args);
 int runTally(std::span<char*> args);
 int runCallbook(std::span<char*> args);
 int runKit(std::span<char*> args);
+int runDesk(std::span<char*> args);
+int runBrowse(std::span<char*> args);
 int runCountry(std::span<char*> args);
 int runIota(std::span<char*> args);
 int runQslmgr(std::span<char*> args);
@@ -78,12 +80,14 @@ const Command table[] = {
      runLookup},
     {"import",
      "FORMAT LOGBOOK FILE [--new] [--report] [--tag] [--columns NAME,...] "
-     "[--date-order mdy|dmy|ymd] [--yes|--no] [--answer N=WORD] [--quiet]",
+     "[--date-order mdy|dmy|ymd] [--contest NAME|--other TEXT] [--power P] [--yes|--no] "
+     "[--answer N=WORD] [--quiet]",
      "import a file of another logger into a logbook, with error log and award value report",
-     "FORMAT is adif, ascii, or the dBASE logs (.DBF) of DXLog (dxlog), DX Desktop\n"
-     "(dxdesktop), LogPlus! (logplus) and Q6QB 2nd Op (secondop); the other\n"
-     "formats, ct dxbase easydx hyperlog logmaster logview pakratt rtty, are not\n"
-     "available yet. LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
+     "FORMAT is adif, ascii, the dBASE logs (.DBF) of DXLog (dxlog), DX Desktop\n"
+     "(dxdesktop), LogPlus! (logplus) and Q6QB 2nd Op (secondop), or CT results\n"
+     "(ct), DXBase (dxbase), Easy-DX (easydx), HyperLog (hyperlog), LogMaster\n"
+     "(logmaster), Log View (logview), PakRatt (pakratt), RTTY by Q1QA (rtty).\n"
+     "LOGBOOK is the logbook's path without extension (LOGBOOK.DAT and its\n"
      "five companion files), made from the dictionary's skeletons when it is not\n"
      "there; --new makes it anew (an existing one is overwritten only when the\n"
      "question is answered yes).\n"
@@ -102,11 +106,16 @@ const Command table[] = {
      "           Sat, USCA, VUCC, WAS, WAS Mode, WAS Band, Band (any case). Lines\n"
      "           starting with \";\" are comments; a field in double quotes may\n"
      "           hold commas.\n"
-     "--date-order  ascii: the order of the date's numbers (default mdy)\n"
+     "--date-order  ascii, hyperlog: the order of the date's numbers (default mdy)\n"
      "--yes, --no      answer every other question so (with --new, --yes also\n"
      "                 overwrites an existing logbook)\n"
      "--answer N=WORD  answer message N with yes, no, ok or cancel\n"
      "--quiet          show only questions and errors\n"
+     "--contest NAME   ct: the contest (cqww-cw, cqww-ssb, ss-cw, ss-ssb, arrldx-cw,\n"
+     "                 arrldx-ssb, fieldday, vhf, wae-cw, wae-ssb, wpx-cw, wpx-ssb,\n"
+     "                 arrl160, arrl10, dxpedition); default cqww-cw\n"
+     "--other TEXT     ct: a contest not in that list, by its name\n"
+     "--power P        ct, rtty: the contest power (default Settings/PowerLevel)\n"
      "Ctrl-C cancels the import; the contacts read until then stay stored.\n"
      "Needs kestrel setup first.",
      runImport},
@@ -209,6 +218,47 @@ const Command table[] = {
      "KESTREL_DRIVE_C ... KESTREL_DRIVE_Z. Exit status 1 when a call is not\n"
      "found or the data set cannot be used.",
      runKit},
+    {"desk", "[LOGBOOK] [--start COMPANION]... [--qt|--console|--headless]",
+     "the suite's main window on a desktop, starting every companion program",
+     "Opens the main window (class Kestrel4WClass, answering the companions'\n"
+     "messages as kestrel host does) on LOGBOOK, else the logbook opened last\n"
+     "([Desk] Logbook in KESTREL.INI); File/Open Logbook chooses another. The\n"
+     "Programs menu starts the import program, the log browser, the award detail\n"
+     "windows and the grayline map on the open logbook; the status line shows its\n"
+     "name and contact count. While the import program runs, the main window\n"
+     "steps aside.\n"
+     "--start C  start companion C at once: import, browse, dxcc, was, cq, iota,\n"
+     "           usca, grayline (may be given more than once)\n"
+     "The window shows on the desktop (Qt) when WAYLAND_DISPLAY or DISPLAY is set,\n"
+     "unless --console, --headless or KESTREL_UI=console|headless|qt says otherwise.",
+     runDesk},
+    {"browse",
+     "LOGBOOK [--date FROM[,TO]] [--prefix P] [--zone Z] [--state S] [--band METRES] "
+     "[--mode WORD] [--qsl not-sent|sent-not-cfm|cfm|not-sent-cfm] [--exclude LIST] "
+     "[--sort band|call|zone|date|mode|prefix|state] [--save FILE] [--print PDF] [--tag]",
+     "list a logbook's contacts as the log browser does, by query, and save, print or tag them",
+     "Prints one line per contact: date, time, call, mode, band, RST sent and\n"
+     "received, country, QSL sent and received, prefix, CQ zone and state. Without\n"
+     "a query, every contact in date order; with one, the contacts that meet all\n"
+     "of its flags (criteria kept from an earlier run are not used):\n"
+     "--date     a day, or FROM,TO (MM-DD-YY, DD/MM/YY, YY.MM.DD or YYYY-MM-DD)\n"
+     "--prefix   a country prefix of the country database\n"
+     "--zone     a CQ zone 1-40;  --state  a US state\n"
+     "--band     160 ... 10, 6, 2, 220 ... 10000, 60, 4\n"
+     "--mode     AMT ASC CW FSK LSB PAC Phone PKT RTTY SAT SSB SSTV USB PSK MFSK\n"
+     "           (Phone, SSB and FSK take their families, SAT satellite contacts)\n"
+     "--qsl      not-sent, sent-not-cfm, cfm (received) or not-sent-cfm\n"
+     "--exclude  prefixes to leave out, comma separated (at most 100)\n"
+     "--sort     the browser's sort of the list\n"
+     "--save     the list as text with CR LF line ends (BROWSER.TXT's form)\n"
+     "--print    the list printed to a PDF file\n"
+     "--tag      tag the listed contacts for labels (QSL sent, today's QSL date)\n"
+     "--yes, --no, --quiet  answer the questions (an existing --save FILE is\n"
+     "           replaced unless --no) and show only questions and errors\n"
+     "Messages go to standard error. Exit status 1 when nothing is listed or a\n"
+     "file could not be written, 2 for a query the browser refuses. The query is\n"
+     "kept in KESTREL.INI as the browser keeps it. Needs kestrel setup first.",
+     runBrowse},
     {"country", "find PREFIX | save FIELD=VALUE... | delete PREFIX | import FILE | export FILE | print PDF | list",
      "edit the country database: find, save, delete, import, export, print, list",
      "Runs the country editor (atlasw) on the COUNTRY database of the dictionary\n"

@@ -32,6 +32,10 @@ const Command* findCommand(const char* name);
 // ISO date whose year lies outside 1945-2044, which the log cannot hold.
 std::string logDate(const std::string& text, bool* outOfRange = nullptr);
 
+// The main program's answer to message 1101 (sent before tagging): the date
+// format of "KESTREL.INI" in the low half, the UTC offset in the high half.
+long tagSettingsAnswer();
+
 }  // namespace kcli
 
 #endif

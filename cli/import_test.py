@@ -79,8 +79,8 @@ with tempfile.TemporaryDirectory() as top:
     expect("a missing logbook is made", status == 0 and "4 records imported" in out, out + err)
     status, out, err = run("import", "adif", log, os.path.join(top, "gone.adi"))
     expect("missing file", status == 1 and "No such file: " in err, err)
-    status, out, err = run("import", "ct", log, desktop)
-    expect("format not there yet", status == 1 and "not available yet" in err, err)
+    status, out, err = run("import", "adif", log, desktop, "--contest", "wpx-cw")
+    expect("a CT flag is not an ADIF one", status == 2 and "unknown flag --contest" in err, err)
     status, out, err = run("import", "adif", log, desktop, "--new")
     expect("--new keeps an existing logbook unless told", status == 1 and "overwrite" in err, err)
 

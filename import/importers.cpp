@@ -7,6 +7,7 @@
 
 #include "asciiimport.h"
 #include "dbaseimport.h"
+#include "foreigncommands.h"
 #include "program.h"
 #include "recdb/recdb.h"
 #include "strings.h"
@@ -27,6 +28,14 @@ constexpr Entry kImporters[] = {
     {menu::kDxDesktop, importDxDesktop},
     {menu::kLogPlus, importLogPlus},
     {menu::kSecondOp, importSecondOp},
+    {menu::kCt, importCt},
+    {menu::kDxBase, importDxBase},
+    {menu::kEasyDx, importEasyDx},
+    {menu::kLogView, importLogView},
+    {menu::kLogMaster, importLogMaster},
+    {menu::kHyperlog, importHyperLog},
+    {menu::kPakRatt, importPakRatt},
+    {menu::kRtty, importRtty},
 };
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "schema/countyfile.h"
 #include "schema/logschema.h"
 #include "programstate.h"
+#include "foreign.h"
+#include "writers/foreignwrite.h"
 #include "keybld/kskeybld.h"
 #include "recdb/recdb.h"
 #include "testing/tempdir.h"
@@ -292,19 +294,50 @@ TEST_F(ProgramTest, CancelKeepsTheContactsStoredSoFar) {
   EXPECT_TRUE(keysWhole);
 }
 
-TEST_F(ProgramTest, PendingFormatsAskForTheirFileAndSaySo) {
+TEST_F(ProgramTest, ForeignFormatsAskTheirQuestionsThenImport) {
   HWND window = start();
   newLogbook(window, log_);
+  // CT: the file, then the contest and power in "CONTESTINFO".
+  writeFile(home_.file("contest.res"), writers::writeCt(writers::sampleContacts(3)));
   host_.queueFile(home_.file("contest.res"));
+  host_.onDialog("CONTESTINFO", [](HWND dialog) {
+    kswin::press(dialog, contest::kWpxCw);
+    SetDlgItemText(dialog, 120, "5");
+    kswin::press(dialog, IDOK);
+  });
+  host_.queueAnswer(IDNO);  // tags
+  host_.queueAnswer(IDNO);  // view the report
   kswin::chooseMenuItem(window, menu::kCt);
   EXPECT_EQ(host_.fileRequests().back().title, "Import CT Results File");
-  EXPECT_EQ(host_.boxes().back().text, "This import format is not available yet.");
-  const size_t boxes = host_.boxes().size();
+  EXPECT_EQ(lastImportEnd(), ImportEnd::Completed);
+  EXPECT_NE(consoleText().find("Beginning CT File Import.\r\nCT File Import Complete.\r\n"),
+            std::string::npos);
+
+  // DXBase names countries by the country database's keys.
+  writeFile(home_.file("log.sdf"), writers::writeDxBase(writers::sampleContacts(4)));
+  host_.queueFile(home_.file("log.sdf"));
+  kswin::chooseMenuItem(window, menu::kDxBase);
+  EXPECT_EQ(lastImportEnd(), ImportEnd::Completed);
+
+  // Declining LogMaster's question or cancelling HyperLog's dialog ends the
+  // command with nothing imported.
+  host_.queueFile(home_.file("log.sdf"));
+  host_.queueAnswer(IDNO);
+  kswin::chooseMenuItem(window, menu::kLogMaster);
+  EXPECT_EQ(host_.boxes().back().caption, "Warning");
+  EXPECT_EQ(lastImportEnd(), ImportEnd::NotStarted);
+  host_.queueFile(home_.file("log.sdf"));
+  host_.onDialog("HYPERLOG", [](HWND dialog) { kswin::press(dialog, IDCANCEL); });
+  kswin::chooseMenuItem(window, menu::kHyperlog);
+  EXPECT_EQ(lastImportEnd(), ImportEnd::NotStarted);
+
   host_.queueFile(home_.file("tr.dat"));
+  const size_t boxes = host_.boxes().size();
   SendMessage(window, WM_COMMAND, menu::kTrLog, 0);
   EXPECT_EQ(host_.fileRequests().back().title, "Import TR-LOG File");
   EXPECT_EQ(host_.boxes().size(), boxes);
   finish(window);
+  EXPECT_EQ(contactsIn(log_), 7);
 }
 
 TEST_F(ProgramTest, TheReportOpensInTheConfiguredEditor) {

@@ -12,6 +12,8 @@ inline constexpr int kStoredMessage = 200;
 // A logbook another program has open is not replaced: its path and the
 // other program's process id.
 inline constexpr int kInUseMessage = 201;
+// A foreign file whose structure breaks off: the file, where, and what.
+inline constexpr int kBrokenFileMessage = 230;
 
 // The text of message `id`; an unknown number gives the empty text.
 const char* message(int id);

@@ -11,6 +11,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libsqlite3-dev sqlite3 libcairo2-dev libpng-dev fonts-dejavu-core \
   hamradio-files cqrlog-data clang libclang-rt-dev libssl-dev openssl inetutils-telnetd \
+  qt6-base-dev xvfb x11-apps xdotool \
   python3-dbf \
   >/dev/null
 # Node.js and npm run one export test against an independent ADIF reader.

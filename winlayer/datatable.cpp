@@ -34,6 +34,7 @@ struct TableState : ControlState {
   int sortKeys[3] = {-1, -1, -1};
   COLORREF background = RGB(255, 255, 255);
   COLORREF text = RGB(0, 0, 0);
+  unsigned long revision = 0;  // moves on with every message that may change the table
 };
 
 TableState& tableOf(const WindowPtr& window) {
@@ -170,6 +171,9 @@ LRESULT dataTableProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window == nullptr) return 0;
   TableState& table = tableOf(window);
   const intptr_t row = static_cast<intptr_t>(lParam);
+  if (message != DT_GETROWCOUNT && message != DT_GETMARKEDROW && message != DT_GETDBLCLKROW &&
+      message != DT_GETROW)
+    ++table.revision;
   try {
     switch (message) {
       case DT_RESET:
@@ -320,6 +324,65 @@ DataTableView dataTableView(HWND handle) {
   view.text = table.text;
   view.redraw = window->redraw;
   return view;
+}
+
+}  // namespace kswin
+
+namespace kswin {
+
+bool dataTableShape(HWND handle, DataTableShape* shape) {
+  detail::WindowPtr window = detail::find(handle);
+  if (shape == nullptr || window == nullptr || !detail::sameText(window->className, "DataTableDLL"))
+    return false;
+  detail::TableState& table = detail::tableOf(window);
+  detail::layOut(table);
+  *shape = DataTableShape{};
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    const detail::Column& column = table.columns[i];
+    if (column.flags & DT_FLAG_HIDDEN) continue;
+    shape->columns.push_back(
+        DataTableShape::Column{static_cast<int>(i), column.title, column.width, column.flags});
+  }
+  shape->rows = table.rows.size();
+  shape->revision = table.revision;
+  shape->marked = table.marked;
+  shape->focused = table.focused;
+  shape->scrolledTo = table.scrolledTo;
+  shape->background = table.background;
+  shape->text = table.text;
+  return true;
+}
+
+bool dataTableRowTexts(HWND handle, size_t row, std::vector<std::string>* cells) {
+  detail::WindowPtr window = detail::find(handle);
+  if (cells == nullptr || window == nullptr ||
+      !detail::sameText(window->className, "DataTableDLL"))
+    return false;
+  detail::TableState& table = detail::tableOf(window);
+  if (row >= table.rows.size() || detail::layOut(table) == 0) return false;
+  const std::string& record = table.rows[row];
+  cells->clear();
+  for (const detail::Column& column : table.columns) {
+    if (column.flags & DT_FLAG_HIDDEN) continue;
+    const size_t length = static_cast<size_t>(std::max(column.length, 0));
+    if (column.offset + length > record.size()) {
+      cells->emplace_back();
+      continue;
+    }
+    const char* field = record.data() + column.offset;
+    if (column.type == DT_TYPE_INT16) {
+      int16_t value;
+      std::memcpy(&value, field, 2);
+      cells->push_back(std::to_string(value));
+    } else if (column.type == DT_TYPE_INT32) {
+      int32_t value;
+      std::memcpy(&value, field, 4);
+      cells->push_back(std::to_string(value));
+    } else {
+      cells->emplace_back(field, strnlen(field, length));
+    }
+  }
+  return true;
 }
 
 }  // namespace kswin

@@ -22,6 +22,8 @@ struct DeviceContext {
   int backMode = OPAQUE;
   int stretchMode = BLACKONWHITE;
   POINT position{0, 0};  // where LineTo draws from
+  HGDIOBJ pen = nullptr;    // null: the black pen
+  HGDIOBJ brush = nullptr;  // null: the white brush
   // A printer's document in progress.
   cairo_surface_t* surface = nullptr;
   cairo_t* cairo = nullptr;

@@ -2,6 +2,7 @@
 // There is no screen: drawing on a window's context succeeds and shows
 // nothing; measuring gives the fixed-pitch font's figures.
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -38,7 +39,45 @@ std::map<HWND, kswin::StretchRecord>& stretches() {
   return table;
 }
 
+constexpr uintptr_t kStock = 0x100, kBrush = 0x1000000, kPen = 0x2000000;
+
+// What a token draws with: a brush's or a pen's colour, or nothing.
+enum class Kind { none, brush, pen, other };
+Kind kindOf(HGDIOBJ object, COLORREF* colour) {
+  const uintptr_t value = reinterpret_cast<uintptr_t>(object);
+  if ((value & 0xFF000000u) == kBrush || (value & 0xFF000000u) == kPen) {
+    *colour = static_cast<COLORREF>(value & 0xFFFFFFu);
+    return (value & 0xFF000000u) == kBrush ? Kind::brush : Kind::pen;
+  }
+  if (value >= kStock && value < kStock + 0x100) {
+    switch (value - kStock) {
+      case WHITE_BRUSH: *colour = RGB(255, 255, 255); return Kind::brush;
+      case LTGRAY_BRUSH: *colour = RGB(192, 192, 192); return Kind::brush;
+      case GRAY_BRUSH: *colour = RGB(128, 128, 128); return Kind::brush;
+      case 3: *colour = RGB(64, 64, 64); return Kind::brush;
+      case BLACK_BRUSH: *colour = RGB(0, 0, 0); return Kind::brush;
+      case WHITE_PEN: *colour = RGB(255, 255, 255); return Kind::pen;
+      case BLACK_PEN: *colour = RGB(0, 0, 0); return Kind::pen;
+      case NULL_BRUSH:
+      case NULL_PEN: return Kind::none;
+      default: return Kind::other;
+    }
+  }
+  // A system colour index plus one, as window classes name their background.
+  if (value > 0 && value < 0x40) {
+    *colour = RGB(255, 255, 255);
+    return Kind::brush;
+  }
+  return Kind::other;
+}
+
 }  // namespace
+
+// Where a window context's drawing goes: the host's picture of the window.
+kswin::Canvas* canvasOf(const DeviceContext& context) {
+  if (context.printer || context.window == nullptr) return nullptr;
+  return kswin::host().canvas(context.window);
+}
 
 DeviceContext* contextOf(HDC dc) {
   std::lock_guard<std::mutex> guard(contextLock);
@@ -98,6 +137,16 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (context == nullptr || object == nullptr) return nullptr;
   HGDIOBJ previous = context->font != nullptr ? context->font : GetStockObject(SYSTEM_FONT);
   context->font = object;
+  // Pens and brushes are also kept by kind, for the drawing they do.
+  COLORREF colour = 0;
+  const auto kind = kswin::detail::kindOf(object, &colour);
+  const uintptr_t value = reinterpret_cast<uintptr_t>(object);
+  if (kind == kswin::detail::Kind::brush ||
+      value == kswin::detail::kStock + static_cast<uintptr_t>(NULL_BRUSH))
+    context->brush = object;
+  else if (kind == kswin::detail::Kind::pen ||
+           value == kswin::detail::kStock + static_cast<uintptr_t>(NULL_PEN))
+    context->pen = object;
   return previous;
 }
 
@@ -141,7 +190,12 @@ int GetDeviceCaps(HDC dc, int index) {
 BOOL TextOut(HDC dc, int x, int y, const char* text, int length) {
   DeviceContext* context = contextOf(dc);
   if (context == nullptr || (text == nullptr && length > 0) || length < 0) return FALSE;
-  if (!context->printer) return TRUE;
+  if (!context->printer) {
+    if (kswin::Canvas* canvas = kswin::detail::canvasOf(*context))
+      canvas->text(x, y, std::string_view(text, static_cast<size_t>(length)), context->textColour,
+                   context->backMode == OPAQUE, context->backColour);
+    return TRUE;
+  }
   return kswin::detail::printText(*context, x, y, std::string_view(text, static_cast<size_t>(length)))
              ? TRUE
              : FALSE;
@@ -169,8 +223,29 @@ int SetBkMode(HDC dc, int mode) {
   return std::exchange(context->backMode, mode);
 }
 
-int FillRect(HDC dc, const RECT* rect, HBRUSH) { return contextOf(dc) && rect ? 1 : 0; }
-BOOL Rectangle(HDC dc, int, int, int, int) { return contextOf(dc) ? TRUE : FALSE; }
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr || rect == nullptr) return 0;
+  COLORREF colour = 0;
+  if (kswin::Canvas* canvas = kswin::detail::canvasOf(*context);
+      canvas != nullptr && kswin::detail::kindOf(brush, &colour) == kswin::detail::Kind::brush)
+    canvas->fillRect(*rect, colour);
+  return 1;
+}
+
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
+  DeviceContext* context = contextOf(dc);
+  if (context == nullptr) return FALSE;
+  if (kswin::Canvas* canvas = kswin::detail::canvasOf(*context)) {
+    COLORREF pen = RGB(0, 0, 0), brush = RGB(255, 255, 255);
+    const bool outline = context->pen == nullptr ||
+                         kswin::detail::kindOf(context->pen, &pen) == kswin::detail::Kind::pen;
+    const bool fill = context->brush == nullptr ||
+                      kswin::detail::kindOf(context->brush, &brush) == kswin::detail::Kind::brush;
+    canvas->rectangle(RECT{left, top, right, bottom}, outline, pen, fill, brush);
+  }
+  return TRUE;
+}
 
 BOOL MoveToEx(HDC dc, int x, int y, POINT* previous) {
   DeviceContext* context = contextOf(dc);
@@ -183,6 +258,11 @@ BOOL MoveToEx(HDC dc, int x, int y, POINT* previous) {
 BOOL LineTo(HDC dc, int x, int y) {
   DeviceContext* context = contextOf(dc);
   if (context == nullptr) return FALSE;
+  COLORREF pen = RGB(0, 0, 0);
+  if (kswin::Canvas* canvas = kswin::detail::canvasOf(*context);
+      canvas != nullptr && (context->pen == nullptr || kswin::detail::kindOf(context->pen, &pen) ==
+                                                           kswin::detail::Kind::pen))
+    canvas->line(context->position, POINT{x, y}, pen);
   context->position = POINT{x, y};
   return TRUE;
 }
@@ -203,6 +283,15 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int srcX, int src
     kswin::detail::stretches()[context->window] = kswin::StretchRecord{
         context->window, x,    y,     width, height, srcX, srcY, srcWidth, srcHeight,
         bits,            info, usage, rop,   context->stretchMode};
+  }
+  if (kswin::Canvas* canvas = kswin::detail::canvasOf(*context); canvas != nullptr && info != nullptr) {
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, info, sizeof header);
+    const auto* colours = reinterpret_cast<const RGBQUAD*>(static_cast<const char*>(info) +
+                                                           header.biSize);
+    canvas->stretch(RECT{x, y, x + width, y + height},
+                    RECT{srcX, srcY, srcX + srcWidth, srcY + srcHeight}, bits, header,
+                    header.biBitCount <= 8 ? colours : nullptr);
   }
   return srcHeight;
 }

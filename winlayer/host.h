@@ -53,6 +53,29 @@ struct PrintRequest {
   std::string output;
 };
 
+/* Where a host that shows windows takes the drawing made on a window's
+ * device contexts (GetDC, BeginPaint). Coordinates are the window's client
+ * pixels; colours are COLORREF. */
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual void fillRect(const RECT& rect, COLORREF colour) = 0;
+  /* A rectangle outlined with the pen and filled with the brush; either
+   * may be absent (the null pen or brush). */
+  virtual void rectangle(const RECT& rect, bool outline, COLORREF pen, bool fill,
+                         COLORREF brush) = 0;
+  virtual void line(POINT from, POINT to, COLORREF pen) = 0;
+  /* Text in the fixed-pitch font with its cell's top left at (x, y); an
+   * opaque background fills the cells first. */
+  virtual void text(int x, int y, std::string_view text, COLORREF colour, bool opaque,
+                    COLORREF background) = 0;
+  /* A 24- or 32-bit bitmap (8-bit with its colour table), `info` the
+   * BITMAPINFOHEADER followed by the table, stretched from the source
+   * rectangle onto the destination. */
+  virtual void stretch(const RECT& destination, const RECT& source, const void* bits,
+                       const BITMAPINFOHEADER& info, const RGBQUAD* colours) = 0;
+};
+
 /* Everything a person would see or answer. */
 class UiHost {
  public:
@@ -99,6 +122,22 @@ class UiHost {
   virtual IdleAction dialogIdle(HWND dialog, std::string_view name) {
     (void)dialog; (void)name;
     return IdleAction::stop;
+  }
+
+  /* A window was made (after its WM_CREATE, before it is first shown) or
+   * is about to go (before its WM_DESTROY; its children follow). A host
+   * that shows windows keeps its own picture of each and reads their state
+   * through the layer's calls. */
+  virtual void windowCreated(HWND window) { (void)window; }
+  virtual void windowDestroyed(HWND window) { (void)window; }
+  /* A message loop is about to wait for input. A host with an event loop of
+   * its own waits there (a short while: posts from other threads and timers
+   * are not its events) and returns true; false lets the layer wait. */
+  virtual bool waitForInput() { return false; }
+  /* Where drawing on the window's device contexts goes; null: nowhere. */
+  virtual Canvas* canvas(HWND window) {
+    (void)window;
+    return nullptr;
   }
 };
 
@@ -382,6 +421,41 @@ bool publishWindow(HWND window);
 void unpublishWindow(HWND window);
 /* Where the socket for windows of `className` lives. */
 std::string publishedSocketPath(std::string_view className);
+
+/* ---- For hosts that show windows ---------------------------------------
+ * Which host a program should use: the one named by a "--console",
+ * "--headless" or "--qt" argument (taken out of `args`), else by KESTREL_UI
+ * ("console", "headless", "qt"), else the desktop's when a display is there
+ * (WAYLAND_DISPLAY or DISPLAY set and not empty), else the console. */
+enum class UiKind { console, headless, qt };
+UiKind chooseUi(std::vector<char*>& args);
+/* The same from the environment alone. */
+UiKind chooseUi();
+
+/* Marks a key held down or released for GetKeyState, as a host that
+ * delivers the keyboard sees the shift and control keys. */
+void setKeyDown(int virtualKey, bool down);
+
+/* A data table as a host shows it: its shown columns (hidden ones left
+ * out), its rows and a count that changes with every change of the table. */
+struct DataTableShape {
+  struct Column {
+    int index = 0;  // in the table's own column numbers
+    std::string title;
+    int width = 0;  // 4 per character
+    int flags = 0;  // DT_FLAG_...
+  };
+  std::vector<Column> columns;
+  size_t rows = 0;
+  unsigned long revision = 0;
+  int marked = -1, focused = -1, scrolledTo = -1;
+  COLORREF background = 0, text = 0;
+};
+/* False for a window that is not a data table. */
+bool dataTableShape(HWND table, DataTableShape* shape);
+/* The texts of row `row`'s shown columns (numbers in decimal, texts up to
+ * their end), without touching the table's current row. */
+bool dataTableRowTexts(HWND table, size_t row, std::vector<std::string>* cells);
 
 }  // namespace kswin
 

@@ -292,7 +292,7 @@ BOOL GetMessage(MSG* msg, HWND filter, UINT first, UINT last) {
         return FALSE;
       case kswin::IdleAction::wait:
         if (void (*hook)() = waitHook.load()) hook();
-        kswin::detail::waitForWork();
+        if (!kswin::host().waitForInput()) kswin::detail::waitForWork();
         break;
     }
   }

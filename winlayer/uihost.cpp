@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -353,6 +354,43 @@ int ConsoleHost::ask(UINT style) {
     for (int button : buttons)
       if (std::tolower(answerWord(button)[0]) == first) return button;
   }
+}
+
+namespace {
+
+UiKind kindFromEnvironment() {
+  const char* named = std::getenv("KESTREL_UI");
+  if (named != nullptr) {
+    if (std::strcmp(named, "console") == 0) return UiKind::console;
+    if (std::strcmp(named, "headless") == 0) return UiKind::headless;
+    if (std::strcmp(named, "qt") == 0) return UiKind::qt;
+  }
+  for (const char* display : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+    const char* value = std::getenv(display);
+    if (value != nullptr && value[0] != '\0') return UiKind::qt;
+  }
+  return UiKind::console;
+}
+
+}  // namespace
+
+UiKind chooseUi() { return kindFromEnvironment(); }
+
+UiKind chooseUi(std::vector<char*>& args) {
+  // The last flag counts; every one of them is taken out.
+  const char* flag = nullptr;
+  std::erase_if(args, [&flag](char* arg) {
+    if (arg == nullptr) return false;
+    if (std::strcmp(arg, "--console") != 0 && std::strcmp(arg, "--headless") != 0 &&
+        std::strcmp(arg, "--qt") != 0)
+      return false;
+    flag = arg;
+    return true;
+  });
+  if (flag == nullptr) return kindFromEnvironment();
+  if (std::strcmp(flag, "--console") == 0) return UiKind::console;
+  if (std::strcmp(flag, "--headless") == 0) return UiKind::headless;
+  return UiKind::qt;
 }
 
 }  // namespace kswin

@@ -273,6 +273,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWO
   }
   if (!IsWindow(handle)) return nullptr;  // destroyed itself while being made
   kswin::detail::sendSize(handle, *window, SIZE_RESTORED);
+  kswin::host().windowCreated(handle);
   if (style & WS_VISIBLE) {
     window->style &= ~static_cast<LONG_PTR>(WS_VISIBLE);
     ShowWindow(handle, (style & WS_MAXIMIZE) ? SW_SHOWMAXIMIZED : SW_SHOW);
@@ -293,6 +294,7 @@ BOOL IsWindow(HWND handle) {
 }
 
 static void destroyTree(const WindowPtr& window) {
+  kswin::host().windowDestroyed(window->handle);
   window->destroying = true;
   window->visible = false;
   if (kswin::detail::focusWindow == window->handle) kswin::detail::focusWindow = nullptr;

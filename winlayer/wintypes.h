@@ -210,10 +210,13 @@ typedef struct tagACCEL {
 #define WM_TIMER 0x0113
 #define WM_INITMENU 0x0116
 #define WM_INITMENUPOPUP 0x0117
+#define WM_MENUSELECT 0x011F /* WPARAM: item id (low), MF_ flags (high); LPARAM: the menu */
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_LBUTTONDBLCLK 0x0203
+#define WM_RBUTTONDOWN 0x0204
+#define WM_RBUTTONUP 0x0205
 #define WM_USER 0x0400
 
 /* WM_SIZE kinds. */
@@ -401,6 +404,10 @@ typedef struct tagACCEL {
 #define LTGRAY_BRUSH 1
 #define GRAY_BRUSH 2
 #define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define NULL_PEN 8
 #define OEM_FIXED_FONT 10
 #define ANSI_FIXED_FONT 11
 #define SYSTEM_FONT 13
