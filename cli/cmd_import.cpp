@@ -46,11 +46,11 @@ constexpr Format kFormats[] = {
 
 volatile std::sig_atomic_t interruptRequested = 0;
 
-// The first Ctrl-C presses Cancel (what was stored is kept); a second one
-// ends the program at once.
-void onInterrupt(int) {
+// The first Ctrl-C or SIGTERM presses Cancel (what was stored is kept and
+// the count told); a second one ends the program at once.
+void onInterrupt(int signal) {
   interruptRequested = 1;
-  std::signal(SIGINT, SIG_DFL);
+  std::signal(signal, SIG_DFL);
 }
 
 const char* messageText(int number) {
@@ -197,6 +197,7 @@ int runImport(std::span<char*> given) {
 
   interruptRequested = 0;
   auto previous = std::signal(SIGINT, onInterrupt);
+  auto previousTerm = std::signal(SIGTERM, onInterrupt);
   int status = kOk;
   kswin::chooseMenuItem(window, isNew ? ksimport::menu::kNewLogbook : ksimport::menu::kOpenLogbook);
   if (ksimport::openLogbookPath().empty()) {
@@ -215,6 +216,7 @@ int runImport(std::span<char*> given) {
   SendMessage(window, WM_CLOSE, 0, 0);
   ksimport::runImportProgram();
   std::signal(SIGINT, previous);
+  std::signal(SIGTERM, previousTerm);
   return status;
 }
 

@@ -5,8 +5,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
+#include <cctype>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "base/fields.h"
 #include "commands.h"
@@ -37,61 +40,91 @@ struct Answer {
   std::string name;
 };
 
-// The record of a found country, for its status, date and prefix list.
-bool readCountry(DB_TASK* task, const char* prefix, CountryRecord& record) {
-  char key[sizeof record.prefix];
-  ksbase::putField(key, prefix);
-  const bool ok = dbKeyFind(reffield::kCountryPrefix, key, task, kCountryDb) == 0 &&
-                  dbRecordRead(&record, task, kCountryDb) == 0;
-  dbSelect(0, task);
-  return ok;
-}
+// The records of the countries found, for their status, date and prefix
+// list: a batch asks for the same few hundred again and again. They are
+// read anew once the country database changed (through this task at once,
+// through another program within the engine's snapshot time), as the
+// searches themselves are.
+class CountryRecords {
+ public:
+  bool read(DB_TASK* task, const char* prefix, CountryRecord& record) {
+    const std::uint64_t stamp = recdb::changeStamp(task, kCountryDb);
+    if (stamp != stamp_) {
+      known_.clear();
+      stamp_ = stamp;
+    }
+    const std::string name = ksbase::fieldText(prefix, sizeof record.prefix);
+    if (auto found = known_.find(name); found != known_.end()) {
+      record = found->second;
+      return true;
+    }
+    char key[sizeof record.prefix];
+    ksbase::putField(key, prefix);
+    const bool ok = dbKeyFind(reffield::kCountryPrefix, key, task, kCountryDb) == 0 &&
+                    dbRecordRead(&record, task, kCountryDb) == 0;
+    dbSelect(0, task);
+    if (ok) known_.emplace(name, record);
+    return ok;
+  }
+
+ private:
+  std::uint64_t stamp_ = 0;
+  std::unordered_map<std::string, CountryRecord> known_;
+};
 
 // The shared token of `record` that matched `text`: the longest whose
 // prefix begins the text.
 std::string sharedRule(const CountryRecord& record, const std::string& text) {
-  std::string best, list = ksbase::fieldText(record.prefixList, sizeof record.prefixList), token;
+  const std::string list = ksbase::fieldText(record.prefixList, sizeof record.prefixList);
+  std::string best;
   std::size_t bestLength = 0;
-  std::istringstream tokens(list);
-  while (std::getline(tokens, token, ',')) {
+  auto trim = [](std::string_view word) {
+    const std::size_t from = word.find_first_not_of(' ');
+    if (from == std::string_view::npos) return std::string_view();
+    return word.substr(from, word.find_last_not_of(' ') + 1 - from);
+  };
+  std::string_view rest = list;
+  while (!rest.empty()) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view token = rest.substr(0, comma);
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
     std::size_t cut = token.find('<');
-    if (cut == std::string::npos) cut = token.find('>');
-    if (cut == std::string::npos) continue;
-    std::string prefix = token.substr(0, cut);
-    prefix.erase(0, prefix.find_first_not_of(' '));
-    prefix.erase(prefix.find_last_not_of(' ') + 1);
+    if (cut == std::string_view::npos) cut = token.find('>');
+    if (cut == std::string_view::npos) continue;
+    const std::string_view prefix = trim(token.substr(0, cut));
     if (!prefix.empty() && text.starts_with(prefix) && prefix.size() > bestLength) {
       bestLength = prefix.size();
-      std::string date = token.substr(cut + 1);
-      date.erase(0, date.find_first_not_of(' '));
-      best = "shared prefix " + prefix + ": this entity for contacts " +
-             (token[cut] == '<' ? "up to " : "from ") + date;
+      const std::size_t from = token.find_first_not_of(' ', cut + 1);
+      const std::string_view date =
+          from == std::string_view::npos ? std::string_view() : token.substr(from);
+      best = "shared prefix " + std::string(prefix) + ": this entity for contacts " +
+             (token[cut] == '<' ? "up to " : "from ") + std::string(date);
     }
   }
   return best;
 }
 
-Answer resolve(DB_TASK* task, const std::string& call, const std::string& date) {
+Answer resolve(DB_TASK* task, CountryRecords& countries, const std::string& call,
+               const std::string& date, int day) {
   Answer a;
   a.call = call;
   a.date = date;
   char text[16];
   a.searchText = GetPrefix(text, call.c_str(), task);
-  const int day = CalcJulianDate(date.c_str());
   char name[21] = {};
   char* head = reinterpret_cast<char*>(&a.head);
   CountryRecord record{};
   if (SearchDeletedPrefix(name, text, day, task, head)) {
     a.found = a.head.prefix[0] != '\0';
     if (!a.found) a.rule = "deleted prefix whose country is missing from the database";
-    else if (readCountry(task, a.head.prefix, record))
+    else if (countries.read(task, a.head.prefix, record))
       a.rule = "deleted entity: counts for contacts before " + ksbase::fieldText(record.date, 9);
   } else if (SearchSharedPrefix(name, text, day, task, head)) {
     a.found = true;
-    if (readCountry(task, a.head.prefix, record)) a.rule = sharedRule(record, text);
+    if (countries.read(task, a.head.prefix, record)) a.rule = sharedRule(record, text);
   } else if (SearchPrefix(name, text, day, task, head)) {
     a.found = true;
-    if (readCountry(task, a.head.prefix, record)) {
+    if (countries.read(task, a.head.prefix, record)) {
       const std::string status = ksbase::fieldText(record.status, 2), since = ksbase::fieldText(record.date, 9);
       if (status == "I") a.rule = "not counted as a DXCC entity";
       if (since != "01-01-01")
@@ -121,14 +154,39 @@ void printBlock(const Answer& a) {
 // One tab-separated line: call, prefix, country, continent, CQ, ITU,
 // latitude, longitude, rule (empty fields when nothing was found).
 void printLine(const Answer& a) {
-  const CountryRecord& h = a.head;
+  static std::string out;  // one line, its room kept from call to call
+  out.assign(a.call);
   if (!a.found) {
-    std::printf("%s\t\t\t\t\t\t\t\t%s\n", a.call.c_str(), a.rule.c_str());
-    return;
+    out.append(8, '\t').append(a.rule).push_back('\n');
+  } else {
+    const CountryRecord& h = a.head;
+    auto column = [](const std::string& text) { out.append(1, '\t').append(text); };
+    column(ksbase::fieldText(h.prefix, 7));
+    column(a.name);
+    column(ksbase::fieldText(h.continent, 4));
+    column(std::to_string(h.cqZone));
+    column(std::to_string(h.ituZone));
+    column(ksbase::fieldText(h.latitude, 8));
+    column(ksbase::fieldText(h.longitude, 8));
+    column(a.rule);
+    out.push_back('\n');
   }
-  std::printf("%s\t%s\t%s\t%s\t%d\t%d\t%s\t%s\t%s\n", a.call.c_str(), ksbase::fieldText(h.prefix, 7).c_str(),
-              a.name.c_str(), ksbase::fieldText(h.continent, 4).c_str(), h.cqZone, h.ituZone,
-              ksbase::fieldText(h.latitude, 8).c_str(), ksbase::fieldText(h.longitude, 8).c_str(), a.rule.c_str());
+  std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+// The words of a line as `>>` would split it, the first `count` of them.
+std::vector<std::string_view> words(std::string_view line, std::size_t count) {
+  std::vector<std::string_view> out;
+  auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  std::size_t at = 0;
+  while (out.size() < count) {
+    while (at < line.size() && space(line[at])) ++at;
+    if (at == line.size()) break;
+    const std::size_t start = at;
+    while (at < line.size() && !space(line[at])) ++at;
+    out.push_back(line.substr(start, at - start));
+  }
+  return out;
 }
 
 std::string upper(std::string text) {
@@ -258,15 +316,18 @@ int runLookup(std::span<char*> args) {
   }
   CountryDatabase db;
   if (!db.open(dictionary)) return kFailed;
+  CountryRecords countries;
 
   if (!batch) {
-    const Answer a = resolve(db.task(), upper(args[0]), date);
+    const Answer a = resolve(db.task(), countries, upper(args[0]), date, CalcJulianDate(date.c_str()));
     printBlock(a);
     return a.found ? kOk : kFailed;
   }
   int status = kOk;
   LineReader input;
-  std::string line;
+  std::string line, lastRaw, when;
+  bool whenValid = false;
+  int whenDay = 0;
   for (;;) {
     const LineReader::Result got = input.next(line);
     if (got == LineReader::Result::End) break;
@@ -276,13 +337,18 @@ int runLookup(std::span<char*> args) {
       status = kFailed;
       continue;
     }
-    std::istringstream words(line);
-    std::string call, when;
-    words >> call >> when;
-    if (call.empty()) continue;
-    if (when.empty()) when = date;
-    when = logDate(when);
-    if (!validDate(when)) {
+    const std::vector<std::string_view> given = words(line, 2);
+    if (given.empty()) continue;
+    const std::string call(given[0]);
+    // Most lines carry no date, or the one the line before had.
+    const std::string raw = given.size() > 1 ? std::string(given[1]) : date;
+    if (raw != lastRaw) {
+      lastRaw = raw;
+      when = logDate(raw);
+      whenValid = validDate(when);
+      whenDay = whenValid ? CalcJulianDate(when.c_str()) : 0;
+    }
+    if (!whenValid) {
       Answer bad;
       bad.call = upper(call);
       bad.rule = "'" + when + "' is not a date";
@@ -290,7 +356,7 @@ int runLookup(std::span<char*> args) {
       status = kFailed;
       continue;
     }
-    printLine(resolve(db.task(), upper(call), when));
+    printLine(resolve(db.task(), countries, upper(call), when, whenDay));
   }
   return status;
 }

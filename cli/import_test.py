@@ -114,8 +114,12 @@ with tempfile.TemporaryDirectory() as top:
     status, out, err = interrupted(os.path.join(top, "CANCEL"), signal.SIGINT)
     expect("Ctrl-C cancels", status == 1 and "terminated at user request" in out, out + err)
     expect("Ctrl-C warns", "Database may been left" in err, err)
+    # SIGTERM (a shutdown, a service manager) cancels the same way.
+    status, out, err = interrupted(os.path.join(top, "TERM"), signal.SIGTERM)
+    expect("SIGTERM cancels", status == 1 and "terminated at user request" in out and
+           "the contacts read so far are stored" in err, out + err)
 
-    for name, sig in (("CANCEL", None), ("KILLED", signal.SIGKILL)):
+    for name, sig in (("CANCEL", None), ("TERM", None), ("KILLED", signal.SIGKILL)):
         logbook = os.path.join(top, name)
         if sig is not None:
             status, out, err = interrupted(logbook, sig)

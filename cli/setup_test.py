@@ -4,8 +4,10 @@ import ctypes
 import os
 import shutil
 import subprocess
+import sqlite3
 import sys
 import tempfile
+import time
 
 kestrel, librecdb = sys.argv[1], sys.argv[2]
 failures = []
@@ -105,6 +107,31 @@ with tempfile.TemporaryDirectory() as top:
     expect("long line skipped, others answered",
            done.returncode == 1 and answered == ["W1AW", "JA1XX"] and
            "line 2 is longer than 1024 characters" in done.stderr, (answered, done.stderr))
+
+    # A batch lookup left running sees a country record changed by another
+    # program at its next line (here its start date, shown as the rule).
+    lookup = subprocess.Popen([kestrel, "lookup", "-"], env=env, stdin=subprocess.PIPE,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+
+    def ask(call):
+        lookup.stdin.write(call + "\n")
+        lookup.stdin.flush()
+        return lookup.stdout.readline()
+
+    before = ask("DL1ABC")
+    country_file = sqlite3.connect(os.path.join(dictdir, "COUNTRY.DAT"), timeout=10)
+    for row, data in country_file.execute("SELECT id, data FROM records").fetchall():
+        if data[:3] == b"DL\0":
+            changed = bytearray(data)
+            changed[54:63] = b"01-01-80\0"
+            country_file.execute("UPDATE records SET data = ? WHERE id = ?", (bytes(changed), row))
+    country_file.commit()
+    country_file.close()
+    time.sleep(0.3)
+    after = ask("DL1ABC")
+    lookup.communicate(timeout=20)
+    expect("a running lookup sees the country edited elsewhere",
+           "counts from 09-17-73" in before and "counts from 01-01-80" in after, (before, after))
 
     # A settings file that cannot be read is left alone.
     unreadable_home = os.path.join(top, "unreadable")

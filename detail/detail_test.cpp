@@ -293,6 +293,34 @@ TEST_F(Award, SortOrders) {
   EXPECT_EQ(markers(), (std::vector<std::string>{"*B", "*A"}));  // record order
 }
 
+// Contacts of several countries and zones interleaved in the log: each row
+// takes its own contacts, in log order, whatever lies between them.
+TEST_F(Award, InterleavedContactsReachTheirOwnRowsInLogOrder) {
+  country("A", "Alpha");
+  country("B", "Bravo");
+  add({.call = "A1", .prefix = "A", .zone = 5});
+  add({.call = "B1", .prefix = "B", .zone = 7});
+  add({.call = "A2", .mode = "CW", .prefix = "A", .zone = 5});
+  add({.call = "B2", .prefix = "B", .zone = 7, .tag = 2});
+  add({.call = "B3", .mode = "CW", .prefix = "B", .zone = 7});
+  add({.call = "C1", .prefix = "C", .zone = 41});  // no such country or zone
+  ASSERT_EQ(GetDXCCDetailsDLL(nullptr, 200, task_, 301, 0), 1);
+  EXPECT_EQ(markers(), (std::vector<std::string>{"*A", "-B"}));
+  EXPECT_EQ(fieldText(row(0).call), "A1");
+  EXPECT_EQ(fieldText(row(1).call), "B2");
+  ASSERT_EQ(GetDXCCDetailsDLL(nullptr, 202, task_, 301, 0), 1);
+  EXPECT_EQ(fieldText(row(0).call), "A2");
+  EXPECT_EQ(fieldText(row(1).call), "B3");
+  ASSERT_EQ(GetCQZoneDetailsDLL(nullptr, 200, task_, 306), 1);
+  EXPECT_EQ(markers(), (std::vector<std::string>{"*5", "-7"}));
+  EXPECT_EQ(fieldText(row(0).call), "A1");
+  EXPECT_EQ(fieldText(row(1).call), "B2");
+  ASSERT_EQ(GetCQZoneDetailsDLL(nullptr, 202, task_, 306), 1);
+  EXPECT_EQ(fieldText(row(0).call), "A2");
+  EXPECT_EQ(fieldText(row(1).call), "B3");
+  EXPECT_EQ(total(), "Total: 2");
+}
+
 TEST_F(Award, CancelKeepsTheTotalsAndReturnsZero) {
   country("A", "Alpha");
   for (int i = 0; i < 5; ++i) add({.prefix = "A"});

@@ -2,8 +2,12 @@
 // needed, and DXCC 2000.
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "internal.h"
 #include "funct/ksfunct.h"
@@ -65,64 +69,106 @@ void applySort(int sortOrder) {
 
 bool sameText(const char* a, const char* b, std::size_t n) { return std::strncmp(a, b, n) == 0; }
 
+// A prefix as one number, its characters up to the first NUL (at most six):
+// contacts and countries match when their numbers are equal.
+std::uint64_t prefixCode(const char* text, std::size_t width) {
+  std::uint64_t code = 0;
+  std::memcpy(&code, text, strnlen(text, std::min<std::size_t>(width, 6)));
+  return code;
+}
+
 // One row per country: the contacts of each country chosen as the award
-// asks.
+// asks. A band award walks the band's contacts of each country through
+// key 42 (a twelfth of the log or so); the others read the whole log once
+// in record order and hand each contact to its country.
 int awardReport(Computation& c, DB_TASK* task, const AwardInfo& info, int band, int variant,
                 int sortOrder) {
   const int cwFrom = dayOf("01-01-75"), satelliteFrom = dayOf("01-01-65");
   const bool year2000 = variant == 309 && info.award != Award::Band;
   const bool modeAward = info.award != Award::Mixed && info.award != Award::Band;
+  auto passes = [&](const LogRecord& r) {
+    if (year2000 && (r.julianDay < kFirstDay2000 || r.julianDay > kLastDay2000)) return false;
+    if (!modeAward) return true;
+    char mode[sizeof r.mode + 1];
+    copyField(mode, r.mode);
+    switch (info.award) {
+      case Award::Phone: return isPhone(mode) != 0;
+      case Award::Fsk: return isFSK(mode) != 0;
+      case Award::Cw: return isCW(mode) != 0 && r.julianDay >= cwFrom;
+      case Award::Satellite: return r.satId[0] != '\0' && r.julianDay >= satelliteFrom;
+      default: return true;
+    }
+  };
+  auto tagOf = [&](const LogRecord& r) -> int {
+    return info.award == Award::Mixed  ? r.dxccFlag
+           : info.award == Award::Band ? r.dxccBandFlag
+                                       : r.dxccModeFlag;
+  };
+  auto finish = [&](const Country& country, DetailRow& row, const Selection& s) {
+    completeRow(row, country.record);
+    if (!admits(variant, s, row, modeAward)) return false;
+    appendRow(row);
+    return true;
+  };
   int count = 0;
-  eachCountry(task, [&](const Country& country) {
-    DetailRow row;
-    clearRow(row);
-    Selection s(row);
-    auto passes = [&](const LogRecord& r) {
-      const std::string mode = fieldText(r.mode);
-      if (year2000 && (r.julianDay < kFirstDay2000 || r.julianDay > kLastDay2000)) return false;
-      switch (info.award) {
-        case Award::Phone: return isPhone(mode.c_str()) != 0;
-        case Award::Fsk: return isFSK(mode.c_str()) != 0;
-        case Award::Cw: return isCW(mode.c_str()) != 0 && r.julianDay >= cwFrom;
-        case Award::Satellite: return r.satId[0] != '\0' && r.julianDay >= satelliteFrom;
-        default: return true;
-      }
-    };
-    auto each = [&](const LogRecord& r, DB_ADDR address) {
-      if (!passes(r)) return;
-      const int tag = info.award == Award::Mixed  ? r.dxccFlag
-                      : info.award == Award::Band ? r.dxccBandFlag
-                                                  : r.dxccModeFlag;
-      s.take(r, address, tag);
-    };
-    auto samePrefix = [&](const LogRecord& r) {
-      return sameText(r.prefix, country.prefix, sizeof country.prefix);
-    };
-    bool going = true;
-    if (info.award == Award::Cw) {
-      char key[11] = {};
-      std::memcpy(key, country.prefix, 6);
-      std::memcpy(key + 6, "CW", 2);
-      going = walkKey(c, task, logfield::kPrefixMode, key, samePrefix, each);
-    } else if (info.award == Award::Band) {
+  if (info.award == Award::Band) {
+    const std::uint16_t code = static_cast<std::uint16_t>(band);
+    eachCountry(task, [&](const Country& country) {
+      DetailRow row;
+      clearRow(row);
+      Selection s(row);
       char key[8] = {};
-      const std::uint16_t code = static_cast<std::uint16_t>(band);
       std::memcpy(key, &code, 2);
       std::memcpy(key + 2, country.prefix, 6);
-      going = walkKey(
+      const bool going = walkKey(
           c, task, logfield::kBandPrefix, key,
-          [&](const LogRecord& r) { return r.band == code && samePrefix(r); }, each);
-    } else {
-      going = walkKey(c, task, logfield::kPrefix, country.prefix, samePrefix, each);
-    }
-    if (!going) return false;  // a country cut short gives no row
-    completeRow(row, country.record);
-    if (admits(variant, s, row, modeAward)) {
-      appendRow(row);
-      ++count;
-    }
-    return !c.cancelled();
+          [&](const LogRecord& r) {
+            return r.band == code && sameText(r.prefix, country.prefix, sizeof country.prefix);
+          },
+          [&](const LogRecord& r, DB_ADDR address) {
+            if (passes(r)) s.take(r, address, tagOf(r));
+          });
+      if (!going) return false;  // a country cut short gives no row
+      if (finish(country, row, s)) ++count;
+      return !c.cancelled();
+    });
+    applySort(sortOrder);
+    return count;
+  }
+
+  std::vector<Country> countries;
+  eachCountry(task, [&](const Country& country) {
+    countries.push_back(country);
+    return true;
   });
+  std::vector<DetailRow> rows(countries.size());
+  std::vector<Selection> selections;
+  selections.reserve(countries.size());
+  // Countries by prefix; more than one country may hold a prefix, and each
+  // takes the contact.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::unordered_map<std::uint64_t, std::size_t> byPrefix;
+  std::vector<std::size_t> samePrefix(countries.size(), kNone);
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    clearRow(rows[i]);
+    selections.emplace_back(rows[i]);
+    auto [at, added] = byPrefix.try_emplace(
+        prefixCode(countries[i].prefix, sizeof countries[i].prefix), i);
+    if (!added) {
+      samePrefix[i] = at->second;
+      at->second = i;
+    }
+  }
+  const bool whole = scanContacts(c, task, [&](const LogRecord& r, DB_ADDR address) {
+    auto found = byPrefix.find(prefixCode(r.prefix, sizeof r.prefix));
+    if (found == byPrefix.end() || !passes(r)) return;
+    const int tag = tagOf(r);
+    for (std::size_t i = found->second; i != kNone; i = samePrefix[i])
+      selections[i].take(r, address, tag);
+  });
+  if (!whole) return 0;  // every country was cut short: no rows
+  for (std::size_t i = 0; i < countries.size(); ++i)
+    if (finish(countries[i], rows[i], selections[i])) ++count;
   applySort(sortOrder);
   return count;
 }

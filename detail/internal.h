@@ -142,6 +142,26 @@ bool walkKey(Computation& c, DB_TASK* task, long field, const void* value, Same 
   return true;
 }
 
+// Reads every contact of the logbook once, in record order, calling
+// `each(record, address)`. A key keeps the entries of one value in address
+// order, which is record order, so the contacts of one entity reach `each`
+// in the order a walk of that entity's key would give them; read in record
+// order they come off the data file page after page instead of one page per
+// contact. False when the user cancelled.
+template <class Each>
+bool scanContacts(Computation& c, DB_TASK* task, Each each) {
+  for (int rc = dbRecordFirst(kLogRecordType, task, 0); rc == 0; rc = dbRecordNext(task, 0)) {
+    LogRecord record{};
+    if (dbRecordRead(&record, task, 0) == 0) {
+      DB_ADDR address = 0;
+      dbCurrentGet(&address, task, 0);
+      each(record, address);
+    }
+    if (!c.step()) return false;
+  }
+  return !c.cancelled();
+}
+
 // The IOTA code of a reference ("EU-005") and group letter.
 int iotaCode(const char* reference, char groupLetter);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "internal.h"
 #include "funct/ksfunct.h"
@@ -101,34 +102,53 @@ Entity zoneEntity(int zone, const AwardInfo& info, int band) {
   return e;
 }
 
-// Walks one entity's contacts into `row`; false when cancelled.
+// Whether a contact passes the award's filter.
+bool passes(const LogRecord& r, const AwardInfo& info, int satelliteFrom) {
+  char mode[sizeof r.mode + 1];
+  switch (info.award) {
+    case Award::Ssb: copyField(mode, r.mode); return isSSB(mode) != 0;
+    case Award::Fsk: copyField(mode, r.mode); return isFSK(mode) != 0;
+    case Award::Cw: copyField(mode, r.mode); return isCW(mode) != 0;
+    case Award::Satellite: return r.satId[0] != '\0' && r.julianDay >= satelliteFrom;
+    default: return true;
+  }
+}
+
+// The contact's tag for the award.
+int tagOf(const LogRecord& r, const AwardInfo& info, bool was) {
+  if (info.award == Award::Mixed) return was ? r.wasFlag : r.cqFlag;
+  if (info.award == Award::Band) return was ? r.wasBandFlag : r.cqBandFlag;
+  return was ? r.wasModeFlag : r.cqModeFlag;
+}
+
+// Walks one entity's contacts into its selection; false when cancelled.
 bool walkEntity(Computation& c, DB_TASK* task, const Entity& e, const AwardInfo& info,
-                int satelliteFrom, bool was, DetailRow& row, Selection& s) {
+                int satelliteFrom, bool was, Selection& s) {
   return walkKey(
       c, task, e.key, e.value, [&](const LogRecord& r) { return e.same(r, e); },
       [&](const LogRecord& r, DB_ADDR address) {
-        const std::string mode = fieldText(r.mode);
-        bool passes = true;
-        switch (info.award) {
-          case Award::Ssb: passes = isSSB(mode.c_str()) != 0; break;
-          case Award::Fsk: passes = isFSK(mode.c_str()) != 0; break;
-          case Award::Cw: passes = isCW(mode.c_str()) != 0; break;
-          case Award::Satellite:
-            passes = r.satId[0] != '\0' && r.julianDay >= satelliteFrom;
-            break;
-          default: break;
-        }
-        if (!passes) return;
-        int tag;
-        if (info.award == Award::Mixed)
-          tag = was ? r.wasFlag : r.cqFlag;
-        else if (info.award == Award::Band)
-          tag = was ? r.wasBandFlag : r.cqBandFlag;
-        else
-          tag = was ? r.wasModeFlag : r.cqModeFlag;
-        s.take(r, address, tag);
-        (void)row;
+        if (passes(r, info, satelliteFrom)) s.take(r, address, tagOf(r, info, was));
       });
+}
+
+constexpr int kZones = 40;
+
+// The CQ zones of an award over the whole log: every contact is read once,
+// in record order, and handed to its zone. False when cancelled (no zone
+// is whole then, so none gives a row).
+bool scanZones(Computation& c, DB_TASK* task, const AwardInfo& info, int satelliteFrom,
+               std::vector<DetailRow>& rows, std::vector<Selection>& selections) {
+  rows.assign(kZones, DetailRow{});
+  selections.clear();
+  selections.reserve(kZones);
+  for (DetailRow& row : rows) {
+    clearRow(row);
+    selections.emplace_back(row);
+  }
+  return scanContacts(c, task, [&](const LogRecord& r, DB_ADDR address) {
+    if (r.cqZone < 1 || r.cqZone > kZones || !passes(r, info, satelliteFrom)) return;
+    selections[r.cqZone - 1u].take(r, address, tagOf(r, info, false));
+  });
 }
 
 template <class Tally>
@@ -180,13 +200,29 @@ int report(HWND owner, DB_TASK* task, bool was, int awardType, int band, int var
       }
     } else {
       const int satelliteFrom = dayOf(was ? "01-01-65" : "01-01-89");
-      const int entities = was ? 50 : 40;
+      // The state keys hold only the contacts stored in them, and a band
+      // holds a small part of the log: those are walked by key, entity by
+      // entity. A CQ award of every band reads the log once.
+      if (!was && !bandReport) {
+        std::vector<DetailRow> rows;
+        std::vector<Selection> selections;
+        if (scanZones(c, task, info, satelliteFrom, rows, selections)) {
+          for (int i = 0; i < kZones; ++i) {
+            rows[i].cqZone = static_cast<std::int16_t>(i + 1);
+            if (admits(variant, selections[i], rows[i], false)) {
+              appendRow(rows[i]);
+              ++count;
+            }
+          }
+        }
+      }
+      const int entities = was ? 50 : bandReport ? kZones : 0;
       for (int i = 0; i < entities && !c.cancelled(); ++i) {
         const Entity e = was ? stateEntity(kStates[i], info, band) : zoneEntity(i + 1, info, band);
         DetailRow row;
         clearRow(row);
         Selection s(row);
-        if (!walkEntity(c, task, e, info, satelliteFrom, was, row, s)) break;
+        if (!walkEntity(c, task, e, info, satelliteFrom, was, s)) break;
         if (was)
           std::memcpy(row.state, e.state, 2);
         else

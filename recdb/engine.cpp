@@ -69,10 +69,7 @@ void Database::release() {
   // step again from where they stood.
   for (DataFile& d : data_) resetCursor(d.scan.get());
   scanLive_ = false;
-  for (Key& k : keys_) {
-    resetCursor(k.cursor.get());
-    k.live = false;
-  }
+  for (Key& k : keys_) resetKey(k);
   currentRow_ = nullptr;
   Use use(commit_);
   sqlite3_step(*use);  // a read-only transaction has nothing to lose
@@ -430,6 +427,13 @@ void Database::resetCursor(sqlite3_stmt* cursor) {
   sqlite3_reset(cursor);
 }
 
+void Database::resetKey(Key& key) {
+  resetCursor(key.run.get());
+  resetCursor(key.after.get());
+  key.stepping = nullptr;
+  key.live = false;
+}
+
 int Database::takeEntry(Key& key, sqlite3_stmt* cursor) {
   std::size_t n = std::min<std::size_t>(sqlite3_column_bytes(cursor, 0), kMaxKeyBytes);
   const void* value = sqlite3_column_blob(cursor, 0);
@@ -444,17 +448,27 @@ int Database::takeEntry(Key& key, sqlite3_stmt* cursor) {
 }
 
 int Database::stepKey(Key& key, bool reseek) {
-  sqlite3_stmt* cursor = key.cursor.get();
   if (reseek) {
-    resetCursor(cursor);
+    // On from the entry last found: the rest of its value's entries first.
+    resetKey(key);
     std::memcpy(key.seek, key.value, key.length);
-    sqlite3_bind_blob(cursor, 1, key.seek, key.length, SQLITE_STATIC);
-    sqlite3_bind_int64(cursor, 2, key.address);
+    key.seekLength = key.length;
+    key.stepping = key.run.get();
+    sqlite3_bind_blob(key.stepping, 1, key.seek, key.seekLength, SQLITE_STATIC);
+    sqlite3_bind_int64(key.stepping, 2, key.address);
   }
+  sqlite3_stmt* cursor = key.stepping;
+  if (cursor == nullptr) return RECDB_NOCURRENT;
   int rc = sqlite3_step(cursor);
-  if (rc != SQLITE_ROW) {
+  if (rc == SQLITE_DONE && cursor == key.run.get()) {
+    // The value's entries are done: every entry past the value follows.
     resetCursor(cursor);
-    key.live = false;
+    cursor = key.stepping = key.after.get();
+    sqlite3_bind_blob(cursor, 1, key.seek, key.seekLength, SQLITE_STATIC);
+    rc = sqlite3_step(cursor);
+  }
+  if (rc != SQLITE_ROW) {
+    resetKey(key);
     return rc == SQLITE_DONE ? RECDB_END : fail(rc);
   }
   return takeEntry(key, cursor);
@@ -468,20 +482,19 @@ int Database::keyFind(long number, const void* value) {
   Key& key = keyOf(*f);
   if (int rc = beginRead(); rc != RECDB_OK) return rc;
   if (int rc = flushKey(key); rc != RECDB_OK) return rc;
-  sqlite3_stmt* cursor = key.cursor.get();
-  resetCursor(cursor);
-  key.live = false;
-  // Seek from just before the value's first entry (addresses are positive).
-  std::size_t n = keyFromValue(schema_, *f, static_cast<const std::uint8_t*>(value), key.seek);
-  sqlite3_bind_blob(cursor, 1, key.seek, static_cast<int>(n), SQLITE_STATIC);
+  resetKey(key);
+  // The value's first entry (addresses are positive).
+  key.seekLength = static_cast<std::uint16_t>(
+      keyFromValue(schema_, *f, static_cast<const std::uint8_t*>(value), key.seek));
+  sqlite3_stmt* cursor = key.run.get();
+  sqlite3_bind_blob(cursor, 1, key.seek, key.seekLength, SQLITE_STATIC);
   sqlite3_bind_int64(cursor, 2, 0);
   int rc = sqlite3_step(cursor);
-  bool found = rc == SQLITE_ROW && static_cast<std::size_t>(sqlite3_column_bytes(cursor, 0)) == n &&
-               std::memcmp(sqlite3_column_blob(cursor, 0), key.seek, n) == 0;
-  if (!found) {
+  if (rc != SQLITE_ROW) {
     resetCursor(cursor);
-    return rc == SQLITE_ROW || rc == SQLITE_DONE ? RECDB_NOTFOUND : fail(rc);
+    return rc == SQLITE_DONE ? RECDB_NOTFOUND : fail(rc);
   }
+  key.stepping = cursor;
   return takeEntry(key, cursor);
 }
 
@@ -587,10 +600,7 @@ int Database::initFile(int file) {
   // No reader may stand in a table while it is emptied.
   for (DataFile& d : data_) resetCursor(d.scan.get());
   scanLive_ = false;
-  for (Key& k : keys_) {
-    resetCursor(k.cursor.get());
-    k.live = false;
-  }
+  for (Key& k : keys_) resetKey(k);
   int rc = beginWrite();
   if (rc == RECDB_OK) rc = flushKeys();
   if (rc != RECDB_OK) return rc;

@@ -157,16 +157,23 @@ class Database {
 
   struct Key {
     const Field* field = nullptr;
-    Statement insert, remove, exists, holder, cursor, addresses;
+    Statement insert, remove, exists, holder, addresses;
     Statement insertMany;  // kFlushRows entries at once
+    // Walking the key: `run` steps through the entries of one value from an
+    // address on, `after` through every entry past that value. Each seeks
+    // exactly, so stepping costs no comparison of the value and address
+    // with the start on every entry.
+    Statement run, after;
+    sqlite3_stmt* stepping = nullptr;  // the one of the two that steps
     // Currency: the entry last found on this key.
     bool positioned = false;
-    bool live = false;  // `cursor` is stepping and stands on that entry
+    bool live = false;  // `stepping` stands on that entry
     std::uint64_t generation = 0;
     DB_ADDR address = 0;
     std::uint16_t length = 0;
+    std::uint16_t seekLength = 0;
     std::uint8_t value[kMaxKeyBytes];
-    std::uint8_t seek[kMaxKeyBytes];  // bound to `cursor` while it steps
+    std::uint8_t seek[kMaxKeyBytes];  // the value bound to `run` or `after`
     // Entries waiting to be inserted (keys that allow duplicates only):
     // each is a length byte, the encoded value and the address.
     bool deferred = false;
@@ -207,6 +214,8 @@ class Database {
   int takeEntry(Key& key, sqlite3_stmt* cursor);
   // Resets a key or scan cursor, forgetting it as the current record's row.
   void resetCursor(sqlite3_stmt* cursor);
+  // Resets both walking statements of a key.
+  void resetKey(Key& key);
   void setCurrent(DB_ADDR address, int type, sqlite3_stmt* row = nullptr, int column = 0);
   // Forgets the record created last (it changed, went, or was taken back).
   void forgetCreated() { created_ = 0; }

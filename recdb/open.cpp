@@ -176,9 +176,12 @@ int Database::prepareAll() {
         k.exists.prepare(db_, "SELECT 1 FROM " + t + " WHERE value = ?1 AND addr = ?2") ||
         k.holder.prepare(db_, "SELECT addr FROM " + t + " WHERE value = ?1 AND addr <> ?2 LIMIT 1") ||
         k.addresses.prepare(db_, "SELECT addr FROM " + t) ||
-        k.cursor.prepare(db_, "SELECT k.value, k.addr, r.data FROM " + t + " AS k LEFT JOIN " + r +
-                                  " AS r ON r.id = (k.addr & 16777215)"
-                                  " WHERE (k.value, k.addr) > (?1, ?2) ORDER BY k.value, k.addr"))
+        k.run.prepare(db_, "SELECT k.value, k.addr, r.data FROM " + t + " AS k LEFT JOIN " + r +
+                               " AS r ON r.id = (k.addr & 16777215)"
+                               " WHERE k.value = ?1 AND k.addr > ?2 ORDER BY k.addr") ||
+        k.after.prepare(db_, "SELECT k.value, k.addr, r.data FROM " + t + " AS k LEFT JOIN " + r +
+                                 " AS r ON r.id = (k.addr & 16777215)"
+                                 " WHERE k.value > ?1 ORDER BY k.value, k.addr"))
       return RECDB_E_FILE;
   }
   if (begin_.prepare(db_, "BEGIN") || beginImmediate_.prepare(db_, "BEGIN IMMEDIATE") ||

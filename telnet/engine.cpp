@@ -239,13 +239,17 @@ int read(Session& session, unsigned char* out, int count, int* stored) {
   return error;
 }
 
-int sendRaw(Session& session, const unsigned char* data, int length, int* sent) {
+int sendRaw(Session& session, const unsigned char* data, int length, int* sent, bool more) {
   *sent = 0;
   if (session.secure) return tlsSend(session, data, length, sent);
   const Blocking blocking(session);
+  // The connection sends every segment at once (no Nagle delay): bytes of a
+  // long write that more bytes follow are marked so, and go out in full
+  // segments with them instead of one small segment per flush.
+  const int flags = MSG_DONTWAIT | MSG_NOSIGNAL | (more ? MSG_MORE : 0);
   while (*sent < length) {
-    const ssize_t n = ::send(session.sock, data + *sent, static_cast<size_t>(length - *sent),
-                             MSG_DONTWAIT | MSG_NOSIGNAL);
+    const ssize_t n =
+        ::send(session.sock, data + *sent, static_cast<size_t>(length - *sent), flags);
     if (n > 0) {
       traceData("send", session.sock, data + *sent, n);
       *sent += static_cast<int>(n);
@@ -269,11 +273,11 @@ int sendRaw(Session& session, const unsigned char* data, int length, int* sent) 
   return 0;
 }
 
-int flush(Session& session) {
+int flush(Session& session, bool more) {
   if (session.fill == 0) return TELNET_ERROR_BUFFER_OVERFLOW;
   if (session.closed) return TELNET_ERROR_CLOSED;
   int sent = 0;
-  const int error = sendRaw(session, session.send, session.fill, &sent);
+  const int error = sendRaw(session, session.send, session.fill, &sent, more);
   if (sent > 0 && sent < session.fill)
     std::memmove(session.send, session.send + sent, static_cast<size_t>(session.fill - sent));
   session.fill -= sent;
@@ -298,7 +302,7 @@ int write(Session& session, const unsigned char* data, int length) {
       ++i;
     }
     if (session.fill >= kFlushAt) {
-      const int error = flush(session);
+      const int error = flush(session, i < length);
       if (error != 0) return error;
     }
   }

@@ -106,13 +106,16 @@ int timeoutMs(const Session& session);
 int receive(Session& session);
 int read(Session& session, unsigned char* out, int count, int* stored);
 int write(Session& session, const unsigned char* data, int length);
-int flush(Session& session);
+// `more`: the caller's data goes on past this flush, so the socket may hold
+// the bytes back to join them with the next ones in one segment.
+int flush(Session& session, bool more = false);
 int sendCommand(Session& session, unsigned char command, int option);
 int sendSubnegotiation(Session& session, unsigned char option, unsigned char value,
                        const std::string& text);
 // Sends bytes straight to the socket (or the secure layer), waiting for room
 // up to the timeout; *sent gets how many went.
-int sendRaw(Session& session, const unsigned char* data, int length, int* sent);
+int sendRaw(Session& session, const unsigned char* data, int length, int* sent,
+            bool more = false);
 
 // Trace (trace.cpp): a readable line per socket transfer while tracing is on.
 void traceData(const char* what, int socket, const unsigned char* data, long length);

@@ -2,6 +2,7 @@
 // is written to the trace file as a line with the direction, socket and
 // count, followed by the bytes in hex and as text, 16 to a line.
 #include <cstdio>
+#include <atomic>
 #include <ctime>
 #include <mutex>
 
@@ -14,6 +15,8 @@ namespace {
 std::mutex traceLock;
 std::FILE* traceFile = nullptr;
 int traceUsers = 0;
+// Whether a trace file is open, for the data path to ask without the lock.
+std::atomic<bool> traceActive{false};
 
 void stamp() {
   std::timespec now{};
@@ -44,6 +47,7 @@ bool traceOn(const char* fileName, DWORD) {
   std::lock_guard<std::mutex> guard(traceLock);
   if (traceFile != nullptr) std::fclose(traceFile);
   traceFile = file;
+  traceActive = true;
   ++traceUsers;
   return true;
 }
@@ -54,6 +58,7 @@ bool traceRelease() {
   if (--traceUsers == 0 && traceFile != nullptr) {
     std::fclose(traceFile);
     traceFile = nullptr;
+    traceActive = false;
   }
   return true;
 }
@@ -62,10 +67,12 @@ void traceOff() {
   std::lock_guard<std::mutex> guard(traceLock);
   if (traceFile != nullptr) std::fclose(traceFile);
   traceFile = nullptr;
+  traceActive = false;
   traceUsers = 0;
 }
 
 void traceData(const char* what, int socket, const unsigned char* data, long length) {
+  if (!traceActive.load(std::memory_order_relaxed)) return;
   std::lock_guard<std::mutex> guard(traceLock);
   if (traceFile == nullptr) return;
   stamp();

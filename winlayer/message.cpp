@@ -85,7 +85,7 @@ bool fetch(MSG* msg, HWND filter, UINT first, UINT last, bool remove) {
     }
   }
   if (inRange(WM_PAINT, first, last)) {
-    for (const WindowPtr& window : allWindows()) {
+    for (const WindowPtr& window : windowsToPaint(std::this_thread::get_id())) {
       if (window->thread != std::this_thread::get_id() || !window->paintPending ||
           !window->visible || !window->redraw || window->destroying)
         continue;

@@ -57,6 +57,14 @@ std::vector<WindowPtr> allWindows() {
   return out;
 }
 
+std::vector<WindowPtr> windowsToPaint(std::thread::id thread) {
+  std::lock_guard<std::mutex> guard(registryLock);
+  std::vector<WindowPtr> out;
+  for (auto& [key, window] : registry())
+    if (window->paintPending && window->thread == thread) out.push_back(window);
+  return out;
+}
+
 std::vector<WindowPtr> childrenOf(HWND parent) {
   std::vector<WindowPtr> out;
   for (WindowPtr& window : allWindows())

@@ -66,6 +66,10 @@ using WindowPtr = std::shared_ptr<Window>;
 WindowPtr find(HWND handle);
 // Live windows in creation order.
 std::vector<WindowPtr> allWindows();
+// Live windows of thread `thread` with a paint pending, in creation order:
+// usually none, and then found without copying the whole list (the message
+// loop asks on every look at the queue).
+std::vector<WindowPtr> windowsToPaint(std::thread::id thread);
 std::vector<WindowPtr> childrenOf(HWND parent);
 
 // Registers a window record made by another room file (remote windows).
