@@ -268,7 +268,10 @@ const Command table[] = {
      "An import replaces the whole database, and is refused while another\n"
      "program has the database open. A saved change counts in every program at\n"
      "its next search. The editor's messages go to standard error.\n"
-     "--yes, --no, --answer N=WORD, --quiet as for every command that asks.",
+     "--yes, --no, --answer N=WORD, --quiet as for every command that asks.\n"
+     "Without an action, on a desktop (--qt, KESTREL_UI=qt, or a display and\n"
+     "neither --console nor --headless), the editor opens in a window of its\n"
+     "own; the same holds for kestrel iota and kestrel qslmgr.",
      runCountry},
     {"iota", "find IOTA | save FIELD=VALUE... | delete IOTA | import FILE | export FILE | print PDF | list",
      "edit the IOTA database of island groups: find, save, delete, import, export, print, list",

@@ -18,16 +18,6 @@
 
 namespace kcli {
 
-const char* const kEditorActions =
-    "find KEY           show the record whose key is KEY\n"
-    "save FIELD=VALUE...  store a record, or change the one with that key (the\n"
-    "                   fields not given keep their values)\n"
-    "delete KEY         delete a record (asks first; --no keeps it)\n"
-    "import FILE        replace the whole database with the records of FILE\n"
-    "export FILE        write every record to FILE, one line each, fields quoted\n"
-    "print PDF          print every record to the PDF file PDF\n"
-    "list               the lines of the editor's list\n";
-
 namespace {
 
 struct Action {

@@ -1,5 +1,6 @@
 // kestrel country, kestrel iota and kestrel qslmgr: one driver for the
-// three reference database editors, each run under the console host.
+// three reference database editors: each action runs under the console
+// host; without one, on a desktop, the editor opens in its own window.
 #ifndef KESTREL_CLI_EDITOR_DRIVER_H
 #define KESTREL_CLI_EDITOR_DRIVER_H
 
@@ -9,9 +10,6 @@
 #include "editors/editor.h"
 
 namespace kcli {
-
-// The actions every editor command takes, for its help text.
-extern const char* const kEditorActions;
 
 int runEditorCommand(const Command& self, const kseditor::Kind& kind,
                      const char* (*messageText)(int number), std::span<char*> args);
