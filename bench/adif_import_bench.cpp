@@ -26,49 +26,19 @@
 #include "prefix/ksprefix.h"
 #include "recdb/recdb.h"
 #include "tools/adifgen.h"
+#include "importbench.h"
 #include "winlayer/host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class QuietFrame : public ksimport::ImportFrame {
- public:
-  explicit QuietFrame(DB_TASK* task) : task_(task) {}
-  void console(const std::string&) override {}
-  void showProgress(bool) override {}
-  void progress(long) override {}
-  bool cancelled() override { return false; }
-  void rebuildKeys() override { RebuildKeys(nullptr, task_); }
-  bool reopenDatabases() override { return true; }
-  bool showReport(const std::string&) override { return true; }
-
- private:
-  DB_TASK* task_;
-};
-
-double processCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 void BM_ImportAdif(benchmark::State& state) {
   ::setenv("KESTREL_QUIET_DB", "1", 1);
   const long contacts = state.range(0);
-  const char* tmp = std::getenv("TMPDIR");
-  const fs::path dir = fs::path(tmp ? tmp : "/tmp") / ("kestrel-import-bench-" + std::to_string(contacts));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
   std::string error;
-  if (logschema::writeLogbookSkeletons(dir.string(), error) != RECDB_OK ||
-      logschema::writeReferenceDatabase(logschema::country(), dir.string(), "COUNTRY", error) !=
-          RECDB_OK ||
-      !countrytext::fillCountryDatabase((dir / "COUNTRY").string(),
-                                        KESTREL_DATA_DIR "/COUNTRY.TXT", error) ||
-      logschema::writeReferenceDatabase(logschema::county(), dir.string(), "USCOUNTY", error) !=
-          RECDB_OK ||
-      !ksschema::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error)) {
+  const fs::path dir = ksbench::prepareImportFolder("import-bench-" + std::to_string(contacts), error);
+  if (dir.empty()) {
     state.SkipWithError(error.c_str());
     return;
   }
@@ -83,38 +53,26 @@ void BM_ImportAdif(benchmark::State& state) {
   double cpu = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    const std::string base = (dir / "LOG").string();
-    for (int i = 0; i < 6; ++i)
-      fs::copy_file(dir / kLogSkeletons[i], base + kLogExtensions[i],
-                    fs::copy_options::overwrite_existing);
-    DB_TASK* task = nullptr;
-    dbOpenTask(&task);
-    dbOpen(base.c_str(), "o", task);
-    for (int file : kLogInitOrder) dbInitFile(file, task, 0);
-    LogHeader header = newLogHeader();
-    dbRecordCreate(kLogHeaderType, &header, task, 0);
-    int active = 0, deleted = 0;
-    char head[kCountryHeadSize];
-    if (!OpenCountryDb(nullptr, (dir / "COUNTRY").c_str(), task, &active, &deleted, head) ||
-        dbOpenAdd((dir / "USCOUNTY").c_str(), task) != RECDB_OK) {
-      state.SkipWithError("cannot open the country and county databases");
-      dbCloseTask(task);
+    DB_TASK* task = ksbench::openFreshLogbook(dir);
+    if (task == nullptr) {
+      state.SkipWithError("cannot open a new logbook beside the country and county databases");
       break;
     }
     host.queueAnswer(IDYES);  // value report
     host.queueAnswer(IDNO);   // tags for labels
     host.queueAnswer(IDNO);   // view the report
-    const double cpuBefore = processCpuSeconds();
+    const double cpuBefore = ksbench::processCpuSeconds();
     state.ResumeTiming();
 
     ksimport::PrefixServices services(task);
-    QuietFrame frame(task);
+    ksbench::QuietFrame frame(task);
     ksimport::importAdif(nullptr, task, frame, services, {}, adif);
     CloseCountryDb(task);
     dbCloseTask(task);  // the last commit is part of the import
 
     state.PauseTiming();
-    cpu += processCpuSeconds() - cpuBefore;
+    cpu += ksbench::processCpuSeconds() - cpuBefore;
+    const std::string base = (dir / "LOG").string();
     DB_TASK* check = nullptr;
     dbOpenTask(&check);
     dbOpen(base.c_str(), "o", check);

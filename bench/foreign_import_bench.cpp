@@ -24,48 +24,15 @@
 #include "schema/countrydb.h"
 #include "schema/countyfile.h"
 #include "tools/dbfsample.h"
+#include "importbench.h"
 #include "winlayer/host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class QuietFrame : public ksimport::ImportFrame {
- public:
-  explicit QuietFrame(DB_TASK* task) : task_(task) {}
-  void console(const std::string&) override {}
-  void showProgress(bool) override {}
-  void progress(long) override {}
-  bool cancelled() override { return false; }
-  void rebuildKeys() override { RebuildKeys(nullptr, task_); }
-  bool reopenDatabases() override { return true; }
-  bool showReport(const std::string&) override { return true; }
-
- private:
-  DB_TASK* task_;
-};
-
-double processCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 fs::path prepare(const std::string& name, std::string& error) {
-  const char* tmp = std::getenv("TMPDIR");
-  const fs::path dir = fs::path(tmp ? tmp : "/tmp") / ("kestrel-foreign-bench-" + name);
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  if (logschema::writeLogbookSkeletons(dir.string(), error) != RECDB_OK ||
-      logschema::writeReferenceDatabase(logschema::country(), dir.string(), "COUNTRY", error) !=
-          RECDB_OK ||
-      !countrytext::fillCountryDatabase((dir / "COUNTRY").string(),
-                                        KESTREL_DATA_DIR "/COUNTRY.TXT", error) ||
-      logschema::writeReferenceDatabase(logschema::county(), dir.string(), "USCOUNTY", error) !=
-          RECDB_OK ||
-      !ksschema::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error))
-    return {};
-  return dir;
+  return ksbench::prepareImportFolder("foreign-bench-" + name, error);
 }
 
 // The ASCII file: call, date, time, mode, frequency, reports, name, state.
@@ -98,29 +65,16 @@ void runImport(benchmark::State& state, const fs::path& dir, long contacts, Impo
   double cpu = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    const std::string base = (dir / "LOG").string();
-    for (int i = 0; i < 6; ++i)
-      fs::copy_file(dir / kLogSkeletons[i], base + kLogExtensions[i],
-                    fs::copy_options::overwrite_existing);
-    DB_TASK* task = nullptr;
-    dbOpenTask(&task);
-    dbOpen(base.c_str(), "o", task);
-    for (int file : kLogInitOrder) dbInitFile(file, task, 0);
-    LogHeader header = newLogHeader();
-    dbRecordCreate(kLogHeaderType, &header, task, 0);
-    int active = 0, deleted = 0;
-    char head[kCountryHeadSize];
-    if (!OpenCountryDb(nullptr, (dir / "COUNTRY").c_str(), task, &active, &deleted, head) ||
-        dbOpenAdd((dir / "USCOUNTY").c_str(), task) != RECDB_OK) {
-      state.SkipWithError("cannot open the country and county databases");
-      dbCloseTask(task);
+    DB_TASK* task = ksbench::openFreshLogbook(dir);
+    if (task == nullptr) {
+      state.SkipWithError("cannot open a new logbook beside the country and county databases");
       break;
     }
-    const double cpuBefore = processCpuSeconds();
+    const double cpuBefore = ksbench::processCpuSeconds();
     state.ResumeTiming();
 
     ksimport::PrefixServices services(task);
-    QuietFrame frame(task);
+    ksbench::QuietFrame frame(task);
     ksimport::ImportContext context;
     context.task = task;
     context.frame = &frame;
@@ -130,8 +84,9 @@ void runImport(benchmark::State& state, const fs::path& dir, long contacts, Impo
     dbCloseTask(task);  // the last commit is part of the import
 
     state.PauseTiming();
-    cpu += processCpuSeconds() - cpuBefore;
+    cpu += ksbench::processCpuSeconds() - cpuBefore;
     if (end != ksimport::ImportEnd::Completed) state.SkipWithError("the import did not complete");
+    const std::string base = (dir / "LOG").string();
     DB_TASK* check = nullptr;
     dbOpenTask(&check);
     dbOpen(base.c_str(), "o", check);

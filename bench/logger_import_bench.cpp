@@ -23,33 +23,13 @@
 #include "recdb/recdb.h"
 #include "schema/countrydb.h"
 #include "schema/countyfile.h"
+#include "importbench.h"
 #include "winlayer/host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ksimport::ForeignFormat;
-
-class QuietFrame : public ksimport::ImportFrame {
- public:
-  explicit QuietFrame(DB_TASK* task) : task_(task) {}
-  void console(const std::string&) override {}
-  void showProgress(bool) override {}
-  void progress(long) override {}
-  bool cancelled() override { return false; }
-  void rebuildKeys() override { RebuildKeys(nullptr, task_); }
-  bool reopenDatabases() override { return true; }
-  bool showReport(const std::string&) override { return true; }
-
- private:
-  DB_TASK* task_;
-};
-
-double processCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 struct Format {
   const char* name;
@@ -65,20 +45,9 @@ constexpr Format kFormats[] = {
 void BM_ImportForeign(benchmark::State& state, Format format) {
   ::setenv("KESTREL_QUIET_DB", "1", 1);
   const long contacts = state.range(0);
-  const char* tmp = std::getenv("TMPDIR");
-  const fs::path dir = fs::path(tmp ? tmp : "/tmp") /
-                       ("kestrel-foreign-bench-" + std::string(format.name));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
   std::string error;
-  if (logschema::writeLogbookSkeletons(dir.string(), error) != RECDB_OK ||
-      logschema::writeReferenceDatabase(logschema::country(), dir.string(), "COUNTRY", error) !=
-          RECDB_OK ||
-      !countrytext::fillCountryDatabase((dir / "COUNTRY").string(),
-                                        KESTREL_DATA_DIR "/COUNTRY.TXT", error) ||
-      logschema::writeReferenceDatabase(logschema::county(), dir.string(), "USCOUNTY", error) !=
-          RECDB_OK ||
-      !ksschema::fillCountyDatabase(dir.string(), KESTREL_DATA_DIR "/uscounty.txt", error)) {
+  const fs::path dir = ksbench::prepareImportFolder("foreign-bench-" + std::string(format.name), error);
+  if (dir.empty()) {
     state.SkipWithError(error.c_str());
     return;
   }
@@ -97,31 +66,18 @@ void BM_ImportForeign(benchmark::State& state, Format format) {
   double cpu = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    const std::string base = (dir / "LOG").string();
-    for (int i = 0; i < 6; ++i)
-      fs::copy_file(dir / kLogSkeletons[i], base + kLogExtensions[i],
-                    fs::copy_options::overwrite_existing);
-    DB_TASK* task = nullptr;
-    dbOpenTask(&task);
-    dbOpen(base.c_str(), "o", task);
-    for (int f : kLogInitOrder) dbInitFile(f, task, 0);
-    LogHeader header = newLogHeader();
-    dbRecordCreate(kLogHeaderType, &header, task, 0);
-    int active = 0, deleted = 0;
-    char head[kCountryHeadSize];
-    if (!OpenCountryDb(nullptr, (dir / "COUNTRY").c_str(), task, &active, &deleted, head) ||
-        dbOpenAdd((dir / "USCOUNTY").c_str(), task) != RECDB_OK) {
-      state.SkipWithError("cannot open the country and county databases");
-      dbCloseTask(task);
+    DB_TASK* task = ksbench::openFreshLogbook(dir);
+    if (task == nullptr) {
+      state.SkipWithError("cannot open a new logbook beside the country and county databases");
       break;
     }
     host.queueAnswer(IDNO);  // CT, RTTY: tags for labels
     host.queueAnswer(IDNO);  // CT, RTTY: view the report
-    const double cpuBefore = processCpuSeconds();
+    const double cpuBefore = ksbench::processCpuSeconds();
     state.ResumeTiming();
 
     ksimport::ForeignPrefixServices services(task);
-    QuietFrame frame(task);
+    ksbench::QuietFrame frame(task);
     ksimport::ForeignOptions options;
     options.power = "100";
     const ksimport::ImportEnd end =
@@ -130,8 +86,9 @@ void BM_ImportForeign(benchmark::State& state, Format format) {
     dbCloseTask(task);  // the last commit is part of the import
 
     state.PauseTiming();
-    cpu += processCpuSeconds() - cpuBefore;
+    cpu += ksbench::processCpuSeconds() - cpuBefore;
     if (end != ksimport::ImportEnd::Completed) state.SkipWithError("the import did not complete");
+    const std::string base = (dir / "LOG").string();
     DB_TASK* check = nullptr;
     dbOpenTask(&check);
     dbOpen(base.c_str(), "o", check);
