@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "usage.h"
 #include "base/fields.h"
 #include "funct/ksfunct.h"
 #include "import/adifexport.h"
@@ -29,18 +30,8 @@ double seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
+using ksbench::cpuSeconds;
+using ksbench::peakKiB;
 
 LogRecord contact(long i) {
   static const char* const modes[] = {"CW", "USB", "RTTY", "FT8", "FT4", "PSK"};

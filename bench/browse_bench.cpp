@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "usage.h"
+#include "base/fields.h"
 #include "browse/ksbrowse.h"
 #include "funct/ksfunct.h"
 #include "recdb/dbengine.h"
@@ -33,23 +35,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-void put(char* field, std::size_t width, const std::string& text) {
-  std::memset(field, 0, width);
-  std::memcpy(field, text.data(), std::min(text.size(), width - 1));
-}
+using ksbench::cpuSeconds;
+using ksbench::peakKiB;
 
 std::uint64_t next(std::uint64_t& seed) {
   seed = seed * 6364136223846793005ull + 1442695040888963407ull;
@@ -90,23 +77,23 @@ bool makeLogbook(const fs::path& dir, long records) {
     char text[24];
     const int country = static_cast<int>(next(seed) % 40);
     std::snprintf(text, sizeof text, "P%d", country);
-    put(r.prefix, sizeof r.prefix, text);
+    ksbase::putField(r.prefix, text);
     std::snprintf(text, sizeof text, "P%dX%lu", country, next(seed) % 10000);
-    put(r.call, sizeof r.call, text);
+    ksbase::putField(r.call, text);
     std::snprintf(text, sizeof text, "%02d-%02d-%02d", 1 + static_cast<int>(next(seed) % 12),
                   1 + static_cast<int>(next(seed) % 28), (45 + static_cast<int>(next(seed) % 80)) % 100);
-    put(r.date, sizeof r.date, text);
+    ksbase::putField(r.date, text);
     r.julianDay = CalcJulianDate(r.date);
     std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(next(seed) % 24),
                   static_cast<int>(next(seed) % 60));
-    put(r.time, sizeof r.time, text);
-    put(r.mode, sizeof r.mode, modes[next(seed) % 6]);
+    ksbase::putField(r.time, text);
+    ksbase::putField(r.mode, modes[next(seed) % 6]);
     r.band = static_cast<std::uint16_t>(bands[next(seed) % 12]);
-    put(r.rstRcvd, sizeof r.rstRcvd, "599");
-    put(r.rstSent, sizeof r.rstSent, "599");
-    put(r.qth, sizeof r.qth, "Somewhere Far Away");
-    put(r.qslRcvd, sizeof r.qslRcvd, next(seed) % 3 == 0 ? "Y" : "N");
-    put(r.qslSent, sizeof r.qslSent, next(seed) % 2 == 0 ? "Y" : "N");
+    ksbase::putField(r.rstRcvd, "599");
+    ksbase::putField(r.rstSent, "599");
+    ksbase::putField(r.qth, "Somewhere Far Away");
+    ksbase::putField(r.qslRcvd, next(seed) % 3 == 0 ? "Y" : "N");
+    ksbase::putField(r.qslSent, next(seed) % 2 == 0 ? "Y" : "N");
     r.cqZone = static_cast<std::uint16_t>(1 + country);
     if (!check(dbRecordCreate(kLogRecordType, &r, task, 0), "create")) return false;
   }

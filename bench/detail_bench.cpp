@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "usage.h"
+#include "base/fields.h"
 #include "detail/ksdetail.h"
 #include "detail/tally.h"
 #include "schema/countrydb.h"
@@ -35,23 +37,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-void put(char* field, std::size_t width, const std::string& text) {
-  std::memset(field, 0, width);
-  std::memcpy(field, text.data(), std::min(text.size(), width - 1));
-}
+using ksbench::cpuSeconds;
+using ksbench::peakKiB;
 
 std::uint64_t next(std::uint64_t& seed) {
   seed = seed * 6364136223846793005ull + 1442695040888963407ull;
@@ -121,31 +108,31 @@ bool makeLogbook(const fs::path& dir, long records) {
     const Country& c = us ? countries.front() : countries[h % countries.size()];
     char text[24];
     std::snprintf(text, sizeof text, "%s%luX", us ? "K" : c.prefix.c_str(), next(seed) % 1000);
-    put(r.call, sizeof r.call, text);
+    ksbase::putField(r.call, text);
     const int year = 45 + static_cast<int>(next(seed) % 80);
     std::snprintf(text, sizeof text, "%02d-%02d-%02d", 1 + static_cast<int>(next(seed) % 12),
                   1 + static_cast<int>(next(seed) % 28), year % 100);
-    put(r.date, sizeof r.date, text);
+    ksbase::putField(r.date, text);
     r.julianDay = CalcJulianDate(r.date);
-    put(r.time, sizeof r.time, "12:34");
-    put(r.mode, sizeof r.mode, modes[next(seed) % 6]);
+    ksbase::putField(r.time, "12:34");
+    ksbase::putField(r.mode, modes[next(seed) % 6]);
     r.band = static_cast<std::uint16_t>(bands[next(seed) % 12]);
-    put(r.prefix, sizeof r.prefix, us ? "K" : c.prefix);
-    put(r.rstRcvd, sizeof r.rstRcvd, "599");
-    put(r.qth, sizeof r.qth, "QTH");
-    put(r.qslRcvd, sizeof r.qslRcvd, next(seed) % 3 == 0 ? "Y" : "N");
-    put(r.qslSent, sizeof r.qslSent, next(seed) % 2 == 0 ? "Y" : "N");
-    if (next(seed) % 50 == 0) put(r.satId, sizeof r.satId, "AO7");
+    ksbase::putField(r.prefix, us ? "K" : c.prefix);
+    ksbase::putField(r.rstRcvd, "599");
+    ksbase::putField(r.qth, "QTH");
+    ksbase::putField(r.qslRcvd, next(seed) % 3 == 0 ? "Y" : "N");
+    ksbase::putField(r.qslSent, next(seed) % 2 == 0 ? "Y" : "N");
+    if (next(seed) % 50 == 0) ksbase::putField(r.satId, "AO7");
     r.cqZone = static_cast<std::uint16_t>(c.zone >= 1 && c.zone <= 40 ? c.zone : 1 + h % 40);
     r.dxccFlag = r.wasFlag = r.cqFlag = static_cast<std::uint8_t>(next(seed) % 20 == 0 ? 1 : 0);
     if (us) {
-      put(r.state, sizeof r.state, states[next(seed) % 10]);
+      ksbase::putField(r.state, states[next(seed) % 10]);
       r.countyNumber = counties.empty() ? 0 : counties[next(seed) % counties.size()];
     }
     if (isVHFUHF(r.band)) {
       std::snprintf(text, sizeof text, "%c%c%02d", 'A' + static_cast<int>(next(seed) % 18),
                     'A' + static_cast<int>(next(seed) % 18), static_cast<int>(next(seed) % 100));
-      put(r.grid, sizeof r.grid, text);
+      ksbase::putField(r.grid, text);
     }
     if (!check(dbRecordCreate(kLogRecordType, &r, task, 0), "create")) return false;
     if (us) {

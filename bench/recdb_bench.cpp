@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <string>
 
+#include "usage.h"
 #include "base/fields.h"
 #include "recdb/dbengine.h"
 #include "schema/logschema.h"
@@ -27,18 +28,8 @@ double seconds(std::chrono::steady_clock::time_point since) {
 }
 
 // CPU seconds (user and system) the process has used so far.
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
+using ksbench::cpuSeconds;
+using ksbench::peakKiB;
 
 // A plausible contact: days advance slowly, calls, prefixes, modes, bands and
 // zones vary as in a busy station's log.

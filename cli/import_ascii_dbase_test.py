@@ -49,15 +49,15 @@ def write_independent(fmt, path, rows, deleted):
     """A table of the format's layout written by python3-dbf; rows give values
     by what the column means."""
     columns = layout(fmt)
-    specs = []
+    fields = []
     for name, kind, length, decimals, _use in columns:
         if kind == "C":
-            specs.append(f"{name} C({length})")
+            fields.append(f"{name} C({length})")
         elif kind == "N":
-            specs.append(f"{name} N({length},{decimals})")
+            fields.append(f"{name} N({length},{decimals})")
         else:
-            specs.append(f"{name} {kind}")
-    table = dbf.Table(path, "; ".join(specs), dbf_type="db3")
+            fields.append(f"{name} {kind}")
+    table = dbf.Table(path, "; ".join(fields), dbf_type="db3")
     table.open(mode=dbf.READ_WRITE)
     for row in rows:
         values = []
